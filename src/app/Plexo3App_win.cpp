@@ -1,0 +1,165 @@
+// Start-up: the connectivity probe, the run mode and each mode's work, in a fixed order.
+#include "app/Plexo3App_win.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <ole2.h>
+#include <shellapi.h>
+#include <wininet.h>
+
+#include "app/Product.h"
+#include "app/Program_win.h"
+#include "app/Settings_win.h"
+#include "app/Urls.h"
+#include "browser/LoginBkDlg_win.h"
+#include "crash/CrashDump_win.h"
+#include "gamewnd/GameWindow_win.h"
+#include "launcher/Plexo3Dlg_win.h"
+#include "setup/Install_win.h"
+#include "skin/MessageBox_win.h"
+#include "stats/Statistics_win.h"
+#include "update/CacheCleanup_win.h"
+#include "update/FlashCheck_win.h"
+#include "update/SelfUpdate_win.h"
+
+namespace zarn {
+
+CPlexo3App::CPlexo3App() = default;
+CPlexo3App::~CPlexo3App() = default;
+
+CPlexo3App& TheApp() { return *static_cast<CPlexo3App*>(AfxGetApp()); }
+
+namespace {
+
+bool NetworkAvailable() {
+    const std::wstring url = ProbeUrl();
+    return ::InternetCheckConnectionW(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+}
+
+void WaitForever(const UniqueHandle& event) {
+    if (event)
+        ::WaitForSingleObject(event.get(), INFINITE);
+}
+
+// After a successful swap: start the new version, remember the day, and end.
+void RestartAfterUpdate(bool recreateShortcuts) {
+    LaunchProgram();
+    WriteUpdateTime();
+    if (recreateShortcuts) {
+        ComInit com;
+        CreateProgramShortcuts(ProgramPath());
+    }
+}
+
+} // namespace
+
+BOOL CPlexo3App::InitInstance() {
+    ::SetUnhandledExceptionFilter(TopLevelExceptionFilter);
+
+    INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    CWinApp::InitInstance();
+
+    if (!NetworkAvailable()) {
+        ShowMessageBox(MB_OK, product::Caption, product::NoNetworkText, nullptr);
+        return FALSE;
+    }
+
+    const RunMode mode = GetRunMode();
+    UrlCopiedEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ReportDoneEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+
+    // One-shot work before graphics start.
+    switch (mode) {
+    case RunMode::Uninstall:
+        if (ShowMessageBox(MB_YESNO, product::Caption, product::ConfirmUninstallText, nullptr) == IDYES) {
+            UninstallProgram(*this);
+            WaitForever(ReportDoneEvent);
+        }
+        return FALSE;
+    case RunMode::Update:
+        CheckForUpdate(true); // run for the UpdateAddress it fills
+        if (DownloadAndSwap(*this)) {
+            RestartAfterUpdate(false);
+            return FALSE;
+        }
+        break;
+    case RunMode::Install:
+    case RunMode::GameShortcut:
+        if (CheckForUpdate(false) && DownloadAndSwap(*this)) {
+            RestartAfterUpdate(true);
+            return FALSE;
+        }
+        break;
+    default:
+        break;
+    }
+
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&GdiplusToken, &gdiplusInput, nullptr);
+
+    switch (mode) {
+    case RunMode::Install:
+        InstallProgram();
+        ChooseDisabledDays();
+        SendReport(ReportUrl(Report::Install, UpdateStatistic(StatisticKind::Inst)), *this);
+        WaitForever(ReportDoneEvent);
+        return FALSE;
+    case RunMode::PortalShortcut: {
+        const std::wstring home = PortalHomeUrl();
+        ::ShellExecuteW(nullptr, L"open", home.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+        SendReport(ReportUrl(Report::PortalStart, UpdateStatistic(StatisticKind::Mirel)), *this);
+        WaitForever(ReportDoneEvent);
+        return FALSE;
+    }
+    case RunMode::GameShortcut:
+    case RunMode::Installed:
+        RunLauncherStartStatistics(*this);
+        break;
+    default:
+        break;
+    }
+    return RunModeWork(mode);
+}
+
+// Modes 2, 3, 5, 6 and 7 after the statistics: the cache limit, then a game window or the launcher.
+BOOL CPlexo3App::RunModeWork(RunMode mode) {
+    SetCacheLimit();
+    if (mode == RunMode::NewGameWindow || mode == RunMode::GameHallWindow) {
+        if (FAILED(::OleInitialize(nullptr))) {
+            ShowMessageBox(MB_OK, product::Caption, product::OleFailedText, nullptr);
+            return FALSE;
+        }
+        OleInitialized = true;
+        if (mode == RunMode::NewGameWindow && RunLoginBackdrop(LauncherWnd) == IDCANCEL) {
+            ::PostMessageW(LauncherWnd, WM_SYSCOMMAND, SC_CLOSE, 6021);
+            return FALSE;
+        }
+        return CreateGameWindow(*this);
+    }
+
+    if (!IsFlashPlayerCurrent() &&
+        ShowMessageBox(MB_YESNO, product::Caption, product::OldFlashText, nullptr) == IDYES) {
+        const std::wstring page = FlashDownloadUrl();
+        ::ShellExecuteW(nullptr, L"open", L"iexplore.exe", page.c_str(), nullptr, SW_SHOWMAXIMIZED);
+        return FALSE;
+    }
+    RunLauncherWindow(*this);
+    return FALSE;
+}
+
+int CPlexo3App::ExitInstance() {
+    UrlCopiedEvent.reset();
+    ReportDoneEvent.reset();
+    if (GdiplusToken) {
+        Gdiplus::GdiplusShutdown(GdiplusToken);
+        GdiplusToken = 0;
+    }
+    if (OleInitialized) {
+        ::OleUninitialize();
+        OleInitialized = false;
+    }
+    return CWinApp::ExitInstance();
+}
+
+} // namespace zarn

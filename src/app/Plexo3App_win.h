@@ -1,0 +1,42 @@
+// The application object of every process of the program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/RunMode.h"
+#include "framework/Handle.h"
+#include "framework/WinApp.h"
+#include "update/PrgsDlg_win.h"
+
+namespace zarn {
+
+class CPlexo3App : public CWinApp {
+  public:
+    CPlexo3App();
+    ~CPlexo3App() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // Compares the published version key with the program's own; nonzero means they differ.
+    // Throttled (not forced) it runs only in the modes and on the days the throttle allows.
+    int CheckForUpdate(bool forced);
+
+    CPrgsDlg UpdateDialog;            // the self-update's download dialog
+    ULONG_PTR GdiplusToken = 0;       // from GdiplusStartup
+    std::wstring UpdateAddress;       // "UpdAddr" of the update configuration (at most 511 characters)
+    UniqueHandle UrlCopiedEvent;      // set by a report thread once it has copied its URL
+    UniqueHandle ReportDoneEvent;     // set by a report thread once its request went out; never reset
+    std::wstring CurrentTitle;        // the game view's latest document title
+    std::wstring CurrentUrl;          // the game view's latest navigated URL
+
+  private:
+    BOOL RunModeWork(RunMode mode);
+    bool OleInitialized = false;
+};
+
+CPlexo3App& TheApp();
+
+} // namespace zarn

@@ -1,0 +1,74 @@
+// The program's own file, folders and run mode.
+#include "app/Program_win.h"
+
+#include <shlobj.h>
+#include <stdlib.h>
+
+#include <vector>
+
+#include "app/Product.h"
+#include "framework/Handle.h"
+
+namespace zarn {
+
+HWND LauncherWnd = nullptr;
+int32_t GameWindowOrdinal = 0;
+
+RunMode GetRunMode() {
+    std::vector<std::wstring> args;
+    for (int i = 1; i < __argc && __wargv; ++i)
+        args.emplace_back(__wargv[i] ? __wargv[i] : L"");
+    const RunModeChoice choice = ChooseRunMode(args, InstallFolder(), ProgramPath());
+    LauncherWnd = reinterpret_cast<HWND>(static_cast<intptr_t>(choice.LauncherWnd));
+    GameWindowOrdinal = choice.GameWindowOrdinal;
+    return choice.Mode;
+}
+
+std::wstring ProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring PathBesideProgram(const wchar_t* fileName) {
+    const std::wstring own = ProgramPath();
+    const size_t slash = own.rfind(L'\\');
+    if (slash == std::wstring::npos)
+        return {};
+    if (!fileName)
+        return own;
+    return own.substr(0, slash + 1) + fileName;
+}
+
+std::wstring CommonAppDataFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder)))
+        return {};
+    return folder;
+}
+
+std::wstring InstallFolder() { return CommonAppDataFolder() + product::InstallSubFolder; }
+
+void LaunchProgram(const wchar_t* executable) {
+    std::wstring commandLine = executable ? std::wstring(executable) : ProgramPath();
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr,
+                          nullptr, &si, &pi))
+        return;
+    UniqueHandle process(pi.hProcess);
+    UniqueHandle thread(pi.hThread);
+}
+
+} // namespace zarn
