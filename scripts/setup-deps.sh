@@ -13,7 +13,7 @@ fi
 
 pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake ninja-build googletest libgtest-dev
       wine wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales python3 clang
-      x11-utils)
+      x11-utils python3-pil)
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 if [ ${#need[@]} -gt 0 ]; then
