@@ -24,7 +24,7 @@ set_source_files_properties(${ZARN_RESOURCES} PROPERTIES OBJECT_DEPENDS "${ZARN_
 add_executable(Zarn WIN32 ${ZARN_ENTRY_SOURCE} ${ZARN_RESOURCES})
 target_link_libraries(Zarn PRIVATE zarn_win)
 target_compile_options(Zarn PRIVATE ${ZARN_WARNINGS})
-target_link_options(Zarn PRIVATE -municode ${ZARN_STATIC_LINK})
+target_link_options(Zarn PRIVATE -municode ${ZARN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
 
 # GoogleTest from Debian's sources, cross-compiled.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)

@@ -35,8 +35,7 @@ count_ctest() { # <log> <label>
 step() { echo; echo "== $*"; }
 
 cleanup() {
-  [ -n "${PORTAL_PID_FILE:-}" ] && tools/portal/portalctl stop --pidfile "$PORTAL_PID_FILE" >/dev/null 2>&1
-  [ -n "${PROBE_PID_FILE:-}" ] && tools/portal/portalctl stop --pidfile "$PROBE_PID_FILE" >/dev/null 2>&1
+  if [ -n "${PORTALS_STARTED:-}" ]; then zarn_portal_stop portal; zarn_portal_stop probe; fi
   if declare -F zarn_wine_stop >/dev/null; then zarn_wine_stop; zarn_xvfb_stop; fi
 }
 trap cleanup EXIT
@@ -80,27 +79,25 @@ if [ "$FUZZ_SECONDS" != 0 ]; then
 fi
 
 step "Windows build against the local portal"
-PORT=$(tools/portal/portalctl freeport 28080)
-PROBE_PORT=$(tools/portal/portalctl freeport 28081)
-[ "$PROBE_PORT" = "$PORT" ] && PROBE_PORT=$(tools/portal/portalctl freeport 28082)
-HOST="127.0.0.1:$PORT"
-if cmake -S . -B "$ZARN_BUILD/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake \
-     -DCMAKE_BUILD_TYPE=Release -DZARN_PORTAL_HOST="$HOST" -DZARN_STATS_HOST="$HOST" -DZARN_SIGNIN_HOST="$HOST" \
-     -DZARN_QQ_OPEN_HOST="$HOST" -DZARN_FLASH_HOST="$HOST" -DZARN_PROBE_HOST="127.0.0.1:$PROBE_PORT" \
-     "-DZARN_ALLOWED_DOMAINS=localhost;zarn-dl.test;zarn-cdn.test" >"$ZARN_BUILD/win-configure.log" 2>&1 &&
-   cmake --build "$ZARN_BUILD/win"; then
+source scripts/common.sh
+zarn_pick_ports
+if zarn_build_win; then
+  step "executable checks"
+  if python3 tests/build/check_exe.py "$ZARN_BUILD/win/Zarn.exe" >"$ZARN_BUILD/exe-checks.log" 2>&1; then
+    n=$(grep -oE '^Ran [0-9]+' "$ZARN_BUILD/exe-checks.log" | grep -oE '[0-9]+'); PASSED=$((PASSED + n))
+    echo "Zarn.exe: $n checks passed"
+  else
+    FAILED=$((FAILED + 1)); FAILURES+=("executable checks"); tail -20 "$ZARN_BUILD/exe-checks.log"
+  fi
+
   step "Windows-side tests under Wine"
   # shellcheck source=wine-env.sh
   source scripts/wine-env.sh
   zarn_xvfb_start && zarn_prefix_ready
-  STATE="$ZARN_BUILD/win/test-state"
-  mkdir -p "$STATE"
-  : >"$STATE/portal-requests.jsonl"
-  PORTAL_PID_FILE="$ZARN_BUILD/portal.pid"
-  PROBE_PID_FILE="$ZARN_BUILD/probe.pid"
-  tools/portal/portalctl stop --pidfile "$PORTAL_PID_FILE" >/dev/null 2>&1
-  tools/portal/portalctl stop --pidfile "$PROBE_PID_FILE" >/dev/null 2>&1
-  tools/portal/portalctl start --port "$PORT" --log "$STATE/portal-requests.jsonl" --pidfile "$PORTAL_PID_FILE"
+  : >"$ZARN_STATE_DIR/portal-requests.jsonl"
+  PORTALS_STARTED=1
+  zarn_portal_stop probe
+  zarn_portal_start portal
   FILTER=${ZARN_WIN_FILTER:-.}
 
   # First with the probe site down: the program must believe there is no network.
@@ -110,7 +107,7 @@ if cmake -S . -B "$ZARN_BUILD/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolcha
     count_ctest "$ZARN_BUILD/win-offline.log" win-offline
   fi
 
-  tools/portal/portalctl start --port "$PROBE_PORT" --log "$STATE/probe-requests.jsonl" --pidfile "$PROBE_PID_FILE"
+  zarn_portal_start probe
   (cd "$ZARN_BUILD/win" && ctest -E 'Offline' -R "$FILTER" --output-on-failure) >"$ZARN_BUILD/win-tests.log" 2>&1
   tail -3 "$ZARN_BUILD/win-tests.log"
   count_ctest "$ZARN_BUILD/win-tests.log" win

@@ -1,0 +1,69 @@
+// A game-window process reads its launcher's handle from "/newgm /<handle> /<n>" and tells that
+// window when its login ends without an account.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/WinTestSupport_win.h"
+
+using namespace zarn::test;
+
+namespace {
+
+struct Received {
+    UINT Message = 0;
+    WPARAM WParam = 0;
+    LPARAM LParam = 0;
+};
+Received LastSysCommand;
+
+LRESULT CALLBACK FakeLauncherProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SYSCOMMAND) {
+        LastSysCommand = {msg, wp, lp};
+        return 0;
+    }
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+HWND CreateFakeLauncher() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = FakeLauncherProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZarnTestFakeLauncher";
+    ::RegisterClassW(&wc);
+    return ::CreateWindowW(wc.lpszClassName, L"fake launcher", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+}
+
+// Pumps this thread's messages until a WM_SYSCOMMAND arrives or the time is up.
+bool PumpUntilSysCommand(const Program& program, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (LastSysCommand.Message == 0 && ::GetTickCount() - start < timeoutMs) {
+        ::MsgWaitForMultipleObjects(1, reinterpret_cast<const HANDLE*>(&program.Process), FALSE, 100,
+                                    QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+    }
+    return LastSysCommand.Message != 0;
+}
+
+TEST(GameWindowStart, CancelledLoginPostsCloseWithTheProgramsMarkToTheLauncher) {
+    HWND launcher = CreateFakeLauncher();
+    ASSERT_NE(launcher, nullptr);
+    LastSysCommand = {};
+    const std::wstring handle = std::to_wstring(reinterpret_cast<intptr_t>(launcher));
+    Program program = StartProgram(ZarnExe(), L"/newgm /" + handle + L" /0");
+    ASSERT_TRUE(program.Process);
+
+    ASSERT_TRUE(PumpUntilSysCommand(program, 30000));
+    EXPECT_EQ(LastSysCommand.WParam, static_cast<WPARAM>(SC_CLOSE));
+    EXPECT_EQ(LastSysCommand.LParam, 6021);
+    EXPECT_TRUE(WaitForExit(program, 20000));
+    Kill(program);
+    ::DestroyWindow(launcher);
+}
+
+} // namespace
