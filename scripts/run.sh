@@ -11,6 +11,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export ZARN_BUILD=${ZARN_BUILD:-$ROOT/build}
 SECONDS_TO_RUN=${ZARN_RUN_SECONDS:-20}
 cd "$ROOT"
+mkdir -p "$ZARN_BUILD"
 
 bash scripts/setup-deps.sh || exit 1
 source scripts/common.sh

@@ -13,6 +13,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export ZARN_BUILD=${ZARN_BUILD:-$ROOT/build}
 FUZZ_SECONDS=${ZARN_FUZZ_SECONDS:-15}
 cd "$ROOT"
+mkdir -p "$ZARN_BUILD"
 
 PASSED=0
 FAILED=0
