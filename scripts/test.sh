@@ -95,6 +95,7 @@ if zarn_build_win; then
   # shellcheck source=wine-env.sh
   source scripts/wine-env.sh
   zarn_xvfb_start && zarn_prefix_ready
+  mkdir -p "$ZARN_STATE_DIR"
   : >"$ZARN_STATE_DIR/portal-requests.jsonl"
   PORTALS_STARTED=1
   zarn_portal_stop probe
