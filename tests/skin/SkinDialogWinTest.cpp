@@ -368,3 +368,35 @@ TEST(SkinGallery, ShowsEverySkinnedWindow) {
     const int seconds = ::GetEnvironmentVariableW(L"ZARN_GALLERY_HOLD", hold, 16) ? _wtoi(hold) : 0;
     Pump(static_cast<DWORD>(seconds > 0 ? seconds : 1) * 1000);
 }
+
+TEST(SkinButton, FrameChoiceDisabledPressedLatchHover) {
+    HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                    ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    {
+        CBtnEx button;
+        ASSERT_TRUE(button.Create(L"确定", WS_VISIBLE, RECT{10, 10, 67, 33}, parent, 7));
+        EXPECT_EQ(button.Text, L"确定");
+        EXPECT_EQ(button.GetStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
+        EXPECT_EQ(button.FrameFor(0), CBtnEx::FrameNormal);
+        button.Hovered = TRUE;
+        EXPECT_EQ(button.FrameFor(0), CBtnEx::FrameHover);
+        EXPECT_EQ(button.FrameFor(ODS_DISABLED), CBtnEx::FrameDisabled); // whatever the hover
+        // Pressed once, the button stays pressed (even when the mouse leaves) until the button is released.
+        EXPECT_EQ(button.FrameFor(ODS_SELECTED), CBtnEx::FramePressed);
+        EXPECT_EQ(button.FrameFor(0), CBtnEx::FramePressed);
+        button.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(200, 200));
+        EXPECT_FALSE(button.PressedLatch);
+        EXPECT_EQ(button.FrameFor(0), CBtnEx::FrameHover);
+        // A strip of another size is drawn stretched; SetImage with resize takes the frame size.
+        UniqueBitmap strip(LoadSkinImage(Resources(), 133));
+        button.SetImage(strip.get(), TRUE);
+        const RECT r = button.GetWindowRect();
+        EXPECT_EQ(r.right - r.left, 57);
+        EXPECT_EQ(r.bottom - r.top, 23);
+        EXPECT_EQ(button.Images.GetImageCount(), 4);
+        // The strip itself is left as it was (the key colour is not blackened).
+        EXPECT_EQ(BitmapPixel(strip.get(), 0, 0), SkinKeyColor);
+    }
+    ::DestroyWindow(parent);
+}

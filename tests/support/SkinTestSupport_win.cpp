@@ -74,7 +74,16 @@ Capture CaptureWindow(HWND wnd) {
 
 Capture CaptureWindowSettled(HWND wnd) {
     ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    ::Sleep(400);
+    // Wine copies what was painted to the screen from the message loop: keep it running meanwhile.
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 400) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(10);
+    }
     return CaptureWindow(wnd);
 }
 
