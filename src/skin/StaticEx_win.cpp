@@ -64,9 +64,12 @@ void CStaticEx::DrawLabel(HDC dc) {
     if (areaWidth < charWidth || lineHeight <= 0)
         return;
 
-    const auto measure = [dc, format](const std::wstring& line) {
+    // Lines are measured on one line: word breaking would measure a zero-wide rectangle word by word.
+    const UINT measureFormat =
+        (format & ~(DT_WORDBREAK | DT_END_ELLIPSIS | DT_PATH_ELLIPSIS)) | DT_SINGLELINE;
+    const auto measure = [dc, measureFormat](const std::wstring& line) {
         RECT r{0, 0, 0, 0};
-        ::DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r, format | DT_CALCRECT);
+        ::DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r, measureFormat | DT_CALCRECT);
         return static_cast<int>(r.right - r.left);
     };
     const std::vector<std::wstring> lines = skin::WrapText(Text, areaWidth, measure);

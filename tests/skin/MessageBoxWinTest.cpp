@@ -270,3 +270,41 @@ TEST(SkinMessageBox, ManyBoxesLeaveTheGdiObjectCountAsItWas) {
     ASSERT_TRUE(ended);
     EXPECT_EQ(code, 0u) << "the count failed (its output is above)";
 }
+
+TEST(SkinMessageBox, RealMouseOnTheCloseButtonHoversAndCancels) {
+    UniqueBitmap close(LoadSkinImage(::GetModuleHandleW(nullptr), 132));
+    ASSERT_TRUE(close);
+    int compared = 0, mismatched = 0;
+    const int result = ShowAndAnswer(MB_YESNO, L"鼠标", [&](HWND b) {
+        RECT r{};
+        ::GetWindowRect(::GetDlgItem(b, 50000), &r);
+        ::SetCursorPos(r.left + 16, r.top + 14);
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE;
+        move.mi.dx = 1;
+        ::SendInput(1, &move, sizeof(INPUT)); // a real move starts hover tracking
+        ::Sleep(500);
+        const Capture shot = CaptureWindow(b);
+        RECT w{};
+        ::GetWindowRect(b, &w);
+        // The hover frame (1) of the strip, away from the cursor's own pixels.
+        for (int y = 0; y < 28; ++y)
+            for (int x = 0; x < 33; ++x) {
+                const COLORREF want = BitmapPixel(close.get(), 33 + x, y);
+                if (want == SkinKeyColor || (x > 10 && x < 30 && y > 8 && y < 28))
+                    continue;
+                ++compared;
+                if (shot.At(r.left - w.left + x, r.top - w.top + y) != want)
+                    ++mismatched;
+            }
+        INPUT click[2] = {};
+        click[0].type = click[1].type = INPUT_MOUSE;
+        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ::SendInput(2, click, sizeof(INPUT));
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_GT(compared, 100);
+    EXPECT_EQ(mismatched, 0) << "of " << compared << ": the close button does not show its hover frame";
+}

@@ -101,7 +101,7 @@ class ShowcaseDialog : public CDlgEx {
         Wrapped.Create(L"", WS_VISIBLE, RECT{20, 90, 330, 110}, GetSafeHwnd(), 1200);
         Wrapped.TextColor = RGB(255, 255, 255);
         Wrapped.Text = L"这是一段会自动换行的静态文字：它比控件宽得多，所以会按字符折行，并且控件会向下长高。"
-                       L"\r\n回车换行只换一次行。";
+                       L"\r\n回车换行只换一次行。Latin words wrap by characters as well, right at the edge.";
         Strips.emplace_back(LoadSkinImage(Resources(), 142));
         Wrapped.SetImage(Strips.back().get());
 
