@@ -317,11 +317,11 @@ TEST(SkinGallery, ShowsEverySkinnedWindow) {
     ::SetWindowPos(dialog, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::ShowWindow(dialog, SW_SHOW);
 
-    struct BoxSpec {
+    struct BoxSample {
         UINT Type;
         const wchar_t* Text;
     };
-    const BoxSpec specs[] = {
+    const BoxSample samples[] = {
         {MB_OK, L"当前网络不可用，请检查网络连接是否正常！"},
         {MB_OKCANCEL, L"确定要移除 MirelCorvale极速登录器吗？\n移除后桌面快捷方式也会删除。"},
         {MB_YESNO, L"您当前的Flash Player版本过低，\n是否安装更高版本的Flash Player ?\n（第三行）"},
@@ -331,15 +331,15 @@ TEST(SkinGallery, ShowsEverySkinnedWindow) {
     };
     std::vector<std::unique_ptr<CMessageBox>> boxes;
     int x = 670, y = 10;
-    for (const BoxSpec& spec : specs) {
+    for (const BoxSample& sample : samples) {
         auto box = std::make_unique<CMessageBox>(nullptr);
         box->SecondButtonImage.reset(LoadSkinImage(Resources(), 133));
         box->FirstButtonImage.reset(LoadSkinImage(Resources(), 133));
         box->CloseImage.reset(LoadSkinImage(Resources(), 132));
         box->BackgroundImage.reset(LoadSkinImage(Resources(), 131));
-        box->Type = static_cast<int>(spec.Type);
+        box->Type = static_cast<int>(sample.Type);
         box->Caption = L"MirelCorvale";
-        box->Text = spec.Text;
+        box->Text = sample.Text;
         ASSERT_TRUE(box->Create(nullptr));
         const RECT r = box->GetWindowRect();
         if (y + (r.bottom - r.top) > 790) {
