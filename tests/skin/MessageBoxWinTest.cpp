@@ -308,3 +308,35 @@ TEST(SkinMessageBox, RealMouseOnTheCloseButtonHoversAndCancels) {
     EXPECT_GT(compared, 100);
     EXPECT_EQ(mismatched, 0) << "of " << compared << ": the close button does not show its hover frame";
 }
+
+TEST(SkinMessageBox, CentresOverItsOwnerAndDisablesItMeanwhile) {
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 100, 120, 500, 300, nullptr,
+                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    RECT box{};
+    bool ownerEnabled = true;
+    HWND boxOwner = nullptr;
+    // A child of the owner as parent: the box is owned by the top-level window.
+    HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 20, owner, nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr);
+    int result = 0;
+    {
+        BackgroundDriver driver([&] {
+            HWND b = WaitForOwnWindow(Caption);
+            if (!b)
+                return;
+            ::GetWindowRect(b, &box);
+            ownerEnabled = ::IsWindowEnabled(owner) != FALSE;
+            boxOwner = ::GetWindow(b, GW_OWNER);
+            Click(b, 5000);
+        });
+        result = ShowMessageBox(MB_OK, Caption, L"居中于所有者窗口之上", child);
+    }
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(boxOwner, owner);
+    EXPECT_FALSE(ownerEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_NEAR((box.left + box.right) / 2, 350, 1);
+    EXPECT_NEAR((box.top + box.bottom) / 2, 270, 1);
+    ::DestroyWindow(owner);
+}

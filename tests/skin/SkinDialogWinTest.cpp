@@ -400,3 +400,59 @@ TEST(SkinButton, FrameChoiceDisabledPressedLatchHover) {
     }
     ::DestroyWindow(parent);
 }
+
+namespace {
+// A dialog drawn 1:1 from skin 162 and sized to it, as the another-account choice is.
+class OneToOneDialog : public CDlgEx {
+  public:
+    OneToOneDialog() : CDlgEx(130) {}
+
+  protected:
+    BOOL OnInitDialog() override {
+        CDlgEx::OnInitDialog();
+        TitleHeight = 30;
+        SetTitle(L"1:1 皮肤");
+        ShowCaption = FALSE; // keep every skin pixel comparable
+        SetSkin(LoadSkinImage(Resources(), 162), TRUE, FALSE, nullptr, nullptr, nullptr, nullptr);
+        return TRUE;
+    }
+};
+} // namespace
+
+TEST(SkinDialogOneToOne, TakesTheSkinsSizeAndShowsItPixelForPixel) {
+    UniqueBitmap skin(LoadSkinImage(Resources(), 162));
+    ASSERT_TRUE(skin);
+    OneToOneDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    ::SetWindowPos(dialog, nullptr, 60, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::ShowWindow(dialog, SW_SHOW);
+    Pump(200);
+    const RECT r = dialog.GetWindowRect();
+    EXPECT_EQ(r.right - r.left, 284);
+    EXPECT_EQ(r.bottom - r.top, 150);
+    EXPECT_EQ(::GetDlgItem(dialog, 50000), nullptr);
+    // Not resizable, title band 30: only the band drags.
+    EXPECT_EQ(dialog.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(r.left + 100, r.top + 10)), HTCAPTION);
+    EXPECT_EQ(dialog.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(r.left + 1, r.top + 100)), HTCLIENT);
+    const Capture shot = CaptureWindowSettled(dialog);
+    UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(::GetWindowRgn(dialog, region.get()), ERROR);
+    int compared = 0, mismatched = 0, cutCorners = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 284; ++x) {
+            const COLORREF want = BitmapPixel(skin.get(), x, y);
+            if (want == SkinKeyColor) {
+                const bool corner = (x < 9 || x >= 275) && (y < 9 || y >= 141);
+                if (corner && !::PtInRegion(region.get(), x, y))
+                    ++cutCorners;
+                continue;
+            }
+            ++compared;
+            if (shot.At(x, y) != want)
+                ++mismatched;
+        }
+    EXPECT_GT(compared, 30000);
+    EXPECT_EQ(mismatched, 0) << "of " << compared;
+    EXPECT_GT(cutCorners, 0);
+    dialog.DestroyWindow();
+}
