@@ -1,8 +1,100 @@
-// Crash dump writer (not written yet: the system's own handling follows).
+// The crash filter and the minidump writer (DbgHelp is loaded only when a dump is written).
 #include "crash/CrashDump_win.h"
+
+#include <dbghelp.h>
+
+#include <string>
+
+#include "framework/Handle.h"
 
 namespace zarn {
 
-LONG WINAPI TopLevelExceptionFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
+namespace {
+
+// Set once the filter has started on its one dump. Taken before any work, so that an exception
+// raised while the dump is written, or one on another thread, never starts a second dump.
+volatile LONG DumpWritten = 0;
+
+using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
+                                          PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION,
+                                          PMINIDUMP_CALLBACK_INFORMATION);
+
+// Richest first; a system that refuses one gets the next.
+constexpr MINIDUMP_TYPE DumpTypes[] = {
+    static_cast<MINIDUMP_TYPE>(MiniDumpWithDataSegs | MiniDumpWithHandleData | MiniDumpWithUnloadedModules |
+                               MiniDumpWithPrivateReadWriteMemory | MiniDumpWithFullMemoryInfo |
+                               MiniDumpWithThreadInfo),
+    static_cast<MINIDUMP_TYPE>(MiniDumpWithDataSegs | MiniDumpWithHandleData | MiniDumpWithUnloadedModules |
+                               MiniDumpWithPrivateReadWriteMemory),
+    MiniDumpNormal,
+};
+static_assert(DumpTypes[0] == 0x1A25 && DumpTypes[1] == 0x225, "dump types");
+
+// The program's own path with everything from its last "." replaced by ".dmp"; empty without a ".".
+std::wstring DumpPath() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return {};
+    std::wstring dump(path, n);
+    const size_t dot = dump.rfind(L'.');
+    if (dot == std::wstring::npos)
+        return {};
+    return dump.substr(0, dot) + L".dmp";
+}
+
+void WriteDump(HANDLE file, EXCEPTION_POINTERS* exception) {
+    UniqueModule dbghelp(::LoadLibraryW(L"DbgHelp.dll"));
+    if (!dbghelp)
+        return;
+    auto write = reinterpret_cast<MiniDumpWriteDumpFn>(
+        reinterpret_cast<void*>(::GetProcAddress(dbghelp.get(), "MiniDumpWriteDump")));
+    if (!write)
+        return;
+    MINIDUMP_EXCEPTION_INFORMATION info{};
+    info.ThreadId = ::GetCurrentThreadId();
+    info.ExceptionPointers = exception;
+    info.ClientPointers = TRUE;
+    for (MINIDUMP_TYPE type : DumpTypes) {
+        ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(file);
+        if (write(::GetCurrentProcess(), ::GetCurrentProcessId(), file, type, &info, nullptr, nullptr))
+            return;
+    }
+}
+
+} // namespace
+
+void WriteCrashDump(HANDLE file, EXCEPTION_POINTERS* exception) {
+    if (exception) {
+        WriteDump(file, exception);
+        return;
+    }
+    // A dump on request: the caller's own context under a breakpoint record, as if it had stopped here.
+    CONTEXT context{};
+    ::RtlCaptureContext(&context);
+    EXCEPTION_RECORD record{};
+    record.ExceptionCode = static_cast<DWORD>(EXCEPTION_BREAKPOINT);
+#if defined(__x86_64__) || defined(_M_X64)
+    record.ExceptionAddress = reinterpret_cast<void*>(context.Rip);
+#else
+    record.ExceptionAddress = reinterpret_cast<void*>(context.Eip);
+#endif
+    EXCEPTION_POINTERS pointers{&record, &context};
+    WriteDump(file, &pointers);
+}
+
+LONG WINAPI TopLevelExceptionFilter(EXCEPTION_POINTERS* exception) {
+    if (::InterlockedExchange(&DumpWritten, 1) != 0)
+        return EXCEPTION_EXECUTE_HANDLER;
+    const std::wstring path = DumpPath();
+    if (path.empty())
+        return EXCEPTION_CONTINUE_SEARCH;
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file)
+        WriteCrashDump(file.get(), exception);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
 
 } // namespace zarn
