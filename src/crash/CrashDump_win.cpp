@@ -4,6 +4,7 @@
 #include <dbghelp.h>
 
 #include <string>
+#include <utility>
 
 #include "framework/Handle.h"
 
@@ -63,6 +64,29 @@ void WriteDump(HANDLE file, EXCEPTION_POINTERS* exception) {
     }
 }
 
+// The file of a dump asked for on this thread, while its breakpoint is being raised.
+thread_local HANDLE RequestedDumpFile = nullptr;
+
+LONG WINAPI DumpOnBreakpoint(EXCEPTION_POINTERS* exception) {
+    if (!RequestedDumpFile ||
+        exception->ExceptionRecord->ExceptionCode != static_cast<DWORD>(EXCEPTION_BREAKPOINT))
+        return EXCEPTION_CONTINUE_SEARCH;
+    const HANDLE file = std::exchange(RequestedDumpFile, nullptr);
+    WriteDump(file, exception);
+    // Resume after the breakpoint instruction (the context may point at it or already past it).
+#if defined(__x86_64__) || defined(_M_X64)
+    DWORD64& ip = exception->ContextRecord->Rip;
+#else
+    DWORD& ip = exception->ContextRecord->Eip;
+#endif
+    if (*reinterpret_cast<const unsigned char*>(ip) == 0xCC)
+        ++ip;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// A breakpoint instruction in this very function, so that execution resumes here.
+__attribute__((noinline)) void Breakpoint() { __asm__ volatile("int3"); }
+
 } // namespace
 
 void WriteCrashDump(HANDLE file, EXCEPTION_POINTERS* exception) {
@@ -70,18 +94,15 @@ void WriteCrashDump(HANDLE file, EXCEPTION_POINTERS* exception) {
         WriteDump(file, exception);
         return;
     }
-    // A dump on request: the caller's own context under a breakpoint record, as if it had stopped here.
-    CONTEXT context{};
-    ::RtlCaptureContext(&context);
-    EXCEPTION_RECORD record{};
-    record.ExceptionCode = static_cast<DWORD>(EXCEPTION_BREAKPOINT);
-#if defined(__x86_64__) || defined(_M_X64)
-    record.ExceptionAddress = reinterpret_cast<void*>(context.Rip);
-#else
-    record.ExceptionAddress = reinterpret_cast<void*>(context.Eip);
-#endif
-    EXCEPTION_POINTERS pointers{&record, &context};
-    WriteDump(file, &pointers);
+    // A dump on request: raise a breakpoint exception and write the dump from its handler, which then
+    // resumes execution right after the raise.
+    RequestedDumpFile = file;
+    void* handler = ::AddVectoredExceptionHandler(1, DumpOnBreakpoint);
+    if (handler) {
+        Breakpoint();
+        ::RemoveVectoredExceptionHandler(handler);
+    }
+    RequestedDumpFile = nullptr;
 }
 
 LONG WINAPI TopLevelExceptionFilter(EXCEPTION_POINTERS* exception) {
