@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "app/Product.h"
@@ -201,6 +202,7 @@ TEST_F(Uninstall, AProgramPathOutsideTheAnsiCodePageIsNamedByItsShortForm) {
     // "ő" has no form in code page 936: a lossy conversion would name "?" or another file.
     const std::wstring exe = Prepare(L"uninst-\u0151-\u0e01");
     const std::optional<std::string> form = AnsiPathForBatch(exe);
+    std::printf("batch names the program as: %s\n", form ? form->c_str() : "(no lossless form)");
     std::wstring batch;
     const std::string text = RunUninstall(exe, true, &batch);
     if (!form) {
