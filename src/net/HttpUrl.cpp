@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::wstring_view Scheme = L"http://";
 
-wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+wchar_t LowerAscii(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 bool IsHostCharacter(wchar_t c) {
     return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'-' ||
@@ -24,7 +26,8 @@ bool EndsWithIgnoreCase(std::wstring_view text, std::wstring_view tail) {
 std::optional<HttpTarget> SplitHttpUrl(std::wstring_view afterScheme) {
     const size_t slash = afterScheme.find(L'/');
     std::wstring_view host = afterScheme.substr(0, slash);
-    std::wstring_view object = slash == std::wstring_view::npos ? std::wstring_view() : afterScheme.substr(slash + 1);
+    std::wstring_view object =
+        slash == std::wstring_view::npos ? std::wstring_view() : afterScheme.substr(slash + 1);
     if (host.size() > MaxHostLength || object.size() > MaxObjectLength)
         return std::nullopt;
 

@@ -15,9 +15,9 @@ inline constexpr size_t MaxHostLength = 259;
 inline constexpr size_t MaxObjectLength = 511;
 
 struct HttpTarget {
-    std::wstring Host;    // without the port
-    uint16_t Port = 80;   // the number after ":" (wcstol rules, cut to 16 bits); 80 when there is none
-    std::wstring Object;  // everything after the first "/" that follows the host, without that slash
+    std::wstring Host;   // without the port
+    uint16_t Port = 80;  // the number after ":" (wcstol rules, cut to 16 bits); 80 when there is none
+    std::wstring Object; // everything after the first "/" that follows the host, without that slash
 };
 
 // Splits the text after "http://". Refused (nullopt): an empty host, a host (with its port) longer

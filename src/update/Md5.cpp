@@ -8,26 +8,39 @@
 namespace zarn {
 namespace {
 
-inline uint32_t Rotl(uint32_t x, int c) { return (x << c) | (x >> (32 - c)); }
+inline uint32_t Rotl(uint32_t x, int c) {
+    return (x << c) | (x >> (32 - c));
+}
 
 inline uint32_t LoadLe(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 // One step: a = b + ((a + f(b, c, d) + x + t) <<< s).
-template <typename F> inline void Step(F f, uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t, int s) {
+template <typename F>
+inline void Step(F f, uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t, int s) {
     a = b + Rotl(a + f(b, c, d) + x + t, s);
 }
 
-inline uint32_t FF(uint32_t x, uint32_t y, uint32_t z) { return z ^ (x & (y ^ z)); }
-inline uint32_t GG(uint32_t x, uint32_t y, uint32_t z) { return y ^ (z & (x ^ y)); }
-inline uint32_t HH(uint32_t x, uint32_t y, uint32_t z) { return x ^ y ^ z; }
-inline uint32_t II(uint32_t x, uint32_t y, uint32_t z) { return y ^ (x | ~z); }
+inline uint32_t FF(uint32_t x, uint32_t y, uint32_t z) {
+    return z ^ (x & (y ^ z));
+}
+inline uint32_t GG(uint32_t x, uint32_t y, uint32_t z) {
+    return y ^ (z & (x ^ y));
+}
+inline uint32_t HH(uint32_t x, uint32_t y, uint32_t z) {
+    return x ^ y ^ z;
+}
+inline uint32_t II(uint32_t x, uint32_t y, uint32_t z) {
+    return y ^ (x | ~z);
+}
 
 } // namespace
 
-Md5::Md5() { Reset(); }
+Md5::Md5() {
+    Reset();
+}
 
 void Md5::Reset() {
     State_ = {0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u};

@@ -5,7 +5,9 @@
 
 namespace zarn {
 namespace {
-std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::wstring Widen(std::string_view ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
 } // namespace
 
 std::wstring VersionKeyOf(std::string_view md5Hex, std::wstring_view versionDigits) {

@@ -22,8 +22,8 @@ TEST(DaysSinceLastStart, CountsCalendarDays) {
 }
 
 TEST(DaysSinceLastStart, MissingOrMalformedDatesCountAsToday) {
-    for (const wchar_t* text : {L"", L"0", L"2013/5", L"/", L"2013/13/40", L"2013/2/29", L"2013/0/1", L"2013/1/0",
-                                L"1969/12/31", L"abc/def/ghi"})
+    for (const wchar_t* text : {L"", L"0", L"2013/5", L"/", L"2013/13/40", L"2013/2/29", L"2013/0/1",
+                                L"2013/1/0", L"1969/12/31", L"abc/def/ghi"})
         EXPECT_EQ(DaysSinceLastStart(text, Today), 0) << text;
     // First and last slash decide; numbers read like wcstol.
     EXPECT_EQ(DaysSinceLastStart(L" 2024/2/x/29", Today), 1);
