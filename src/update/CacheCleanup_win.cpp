@@ -3,6 +3,8 @@
 
 namespace zarn {
 
-bool SetCacheLimit() { return false; }
+bool SetCacheLimit() {
+    return false;
+}
 
 } // namespace zarn

@@ -3,6 +3,8 @@
 
 namespace zarn {
 
-bool IsFlashPlayerCurrent() { return true; }
+bool IsFlashPlayerCurrent() {
+    return true;
+}
 
 } // namespace zarn
