@@ -28,8 +28,23 @@ std::string JsonString(const std::string& line, const std::string& key, size_t f
 std::wstring InstalledCopy() {
     ::SHCreateDirectoryExW(nullptr, InstallFolder().c_str(), nullptr);
     const std::wstring exe = InstallFolder() + L"\\Zarn.exe";
+    WaitUntilWritable(exe);
     ::CopyFileW(ZarnExe().c_str(), exe.c_str(), FALSE);
     return exe;
+}
+
+bool WaitUntilWritable(const std::wstring& path, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+            return true;
+        }
+        if (::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetTickCount() - start > timeoutMs)
+            return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+        ::Sleep(100);
+    }
 }
 
 std::wstring LooseCopy(const std::wstring& scratchName) {

@@ -11,6 +11,9 @@ namespace zarn::test {
 
 // A fresh copy of Zarn.exe inside the install folder (the installed launcher); its path.
 std::wstring InstalledCopy();
+// Waits until no process runs the file any more (it can be opened for writing); false on time-out.
+bool WaitUntilWritable(const std::wstring& path, DWORD timeoutMs = 30000);
+
 // A fresh copy of Zarn.exe in a scratch folder outside the install folder; its path.
 std::wstring LooseCopy(const std::wstring& scratchName);
 
