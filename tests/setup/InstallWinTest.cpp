@@ -9,6 +9,7 @@
 #include "app/Program_win.h"
 #include "setup/Install_win.h"
 #include "setup/Shortcuts.h"
+#include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
 
@@ -132,7 +133,11 @@ TEST_F(Install, FirstStartCopiesLinksCountsReportsAndStartsTheInstalledLauncher)
     EXPECT_EQ(size, 4u);
     EXPECT_NE(days[0] | days[1] | days[2], 0);
     EXPECT_EQ(days[3], 0);
-    (void)logBefore;
+    EXPECT_EQ(LoggedPaths(logBefore, "/install.htm"),
+              std::vector<std::string>{"/install.htm?tag=zarn&ver=3.0.0.2&count=1"});
+    EXPECT_EQ(ReadStatistic(L"Inst"), L"1");
+    // The installed copy ran as a launcher: it reported its start.
+    EXPECT_EQ(LoggedPaths(logBefore, "/active.htm?tag=zarn&").size(), 1u);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "setup/Install_win.h"
 #include "setup/SelfDeleteBatch.h"
 #include "setup/Shortcuts.h"
+#include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
 
@@ -155,9 +156,12 @@ TEST_F(Uninstall, AnsweredNoChangesNothing) {
 TEST_F(Uninstall, AloneInItsFolderTheProgramAndTheFolderGo) {
     const std::wstring exe = Prepare(L"uninst-alone");
     const std::wstring folder = exe.substr(0, exe.rfind(L'\\'));
+    const size_t logBefore = PortalLog().size();
     std::wstring batch;
     const std::string text = RunUninstall(exe, true, &batch);
 
+    EXPECT_EQ(LoggedPaths(logBefore, "/uninstall.htm"),
+              std::vector<std::string>{"/uninstall.htm?tag=zarn&ver=3.0.0.2&count=1"});
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, product::RegistryKey));
     EXPECT_FALSE(EmulationValue(L"Zarn.exe"));
     EXPECT_TRUE(EmulationValue(L"Other.exe"));

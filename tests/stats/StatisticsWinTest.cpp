@@ -7,6 +7,7 @@
 #include "app/Product.h"
 #include "app/Program_win.h"
 #include "support/NetTestSupport_win.h"
+#include "support/SetupTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
 
 using namespace zarn;
@@ -112,9 +113,11 @@ TEST_F(Statistics, InstallAndPortalReports) {
     ASSERT_TRUE(RunToEnd(loose, L""));
     EXPECT_EQ(LoggedPaths(LogStart, "/install.htm"),
               std::vector<std::string>{"/install.htm?tag=zarn&ver=3.0.0.2&count=1"});
+    // The install starts the installed copy (a launcher): let it end before the portal start.
+    ASSERT_TRUE(WaitUntilWritable(Launcher, 60000));
     WriteStatistic(L"Mirel", L"41");
     ASSERT_TRUE(RunToEnd(Launcher, L"/webMirelD"));
-    EXPECT_EQ(LoggedPaths(LogStart, "/active.htm"),
+    EXPECT_EQ(LoggedPaths(LogStart, "/active.htm?tag=webMirel"),
               std::vector<std::string>{"/active.htm?tag=webMirel&ver=3.0.0.2&count=42"});
     EXPECT_EQ(ReadStatistic(L"Mirel"), L"42");
 }
@@ -124,11 +127,25 @@ TEST_F(Statistics, UninstallReport) {
     Program program = StartProgram(Launcher, L"/uninst");
     HWND box = WaitForWindow(program.Pid, product::Caption, 20000);
     ASSERT_NE(box, nullptr);
-    ClickButton(box, IDYES);
+    AnswerYesNo(box, true);
+    // The closing message, then the end; the self-delete batch then removes the launcher file.
+    HWND closing = nullptr;
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 30000 && !closing; ::Sleep(100)) {
+        HWND found = WaitForWindow(program.Pid, product::Caption, 100);
+        if (found && found != box)
+            closing = found;
+    }
+    EXPECT_NE(closing, nullptr);
+    if (closing)
+        ClickButton(closing, IDOK);
     EXPECT_TRUE(WaitForExit(program, 30000));
     Kill(program);
     EXPECT_EQ(LoggedPaths(LogStart, "/uninstall.htm"),
               std::vector<std::string>{"/uninstall.htm?tag=zarn&ver=3.0.0.2&count=3"});
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 60000 && FileExists(Launcher);
+         ::Sleep(100)) {
+    }
+    EXPECT_FALSE(FileExists(Launcher));
 }
 
 TEST_F(Statistics, AStalledStatisticsHostDelaysTheEndOnlyBoundedly) {
@@ -138,6 +155,7 @@ TEST_F(Statistics, AStalledStatisticsHostDelaysTheEndOnlyBoundedly) {
     EXPECT_TRUE(RunToEnd(loose, L"", 45000));
     EXPECT_LT(::GetTickCount() - start, 40000u);
     PortalControl(L"/__portal/reset");
+    EXPECT_TRUE(WaitUntilWritable(Launcher, 60000)); // the installed copy the install started
 }
 
 } // namespace
