@@ -6,11 +6,18 @@
 #include <string>
 #include <utility>
 
+#include "crash/DumpTypes.h"
 #include "framework/Handle.h"
 
 namespace zarn {
 
 namespace {
+
+static_assert(RichDumpType ==
+              (MiniDumpWithDataSegs | MiniDumpWithHandleData | MiniDumpWithUnloadedModules |
+               MiniDumpWithPrivateReadWriteMemory | MiniDumpWithFullMemoryInfo | MiniDumpWithThreadInfo));
+static_assert(ReducedDumpType == (MiniDumpWithDataSegs | MiniDumpWithHandleData |
+                                  MiniDumpWithUnloadedModules | MiniDumpWithPrivateReadWriteMemory));
 
 // Set once the filter has started on its one dump. Taken before any work, so that an exception
 // raised while the dump is written, or one on another thread, never starts a second dump.
@@ -19,17 +26,6 @@ volatile LONG DumpWritten = 0;
 using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                           PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION,
                                           PMINIDUMP_CALLBACK_INFORMATION);
-
-// Richest first; a system that refuses one gets the next.
-constexpr MINIDUMP_TYPE DumpTypes[] = {
-    static_cast<MINIDUMP_TYPE>(MiniDumpWithDataSegs | MiniDumpWithHandleData | MiniDumpWithUnloadedModules |
-                               MiniDumpWithPrivateReadWriteMemory | MiniDumpWithFullMemoryInfo |
-                               MiniDumpWithThreadInfo),
-    static_cast<MINIDUMP_TYPE>(MiniDumpWithDataSegs | MiniDumpWithHandleData | MiniDumpWithUnloadedModules |
-                               MiniDumpWithPrivateReadWriteMemory),
-    MiniDumpNormal,
-};
-static_assert(DumpTypes[0] == 0x1A25 && DumpTypes[1] == 0x225, "dump types");
 
 // The program's own path with everything from its last "." replaced by ".dmp"; empty without a ".".
 std::wstring DumpPath() {
@@ -56,12 +52,13 @@ void WriteDump(HANDLE file, EXCEPTION_POINTERS* exception) {
     info.ThreadId = ::GetCurrentThreadId();
     info.ExceptionPointers = exception;
     info.ClientPointers = TRUE;
-    for (MINIDUMP_TYPE type : DumpTypes) {
+    WriteFirstAcceptedDump([&](uint32_t type) {
+        // A refused attempt may have left part of a dump behind.
         ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
         ::SetEndOfFile(file);
-        if (write(::GetCurrentProcess(), ::GetCurrentProcessId(), file, type, &info, nullptr, nullptr))
-            return;
-    }
+        return write(::GetCurrentProcess(), ::GetCurrentProcessId(), file, static_cast<MINIDUMP_TYPE>(type),
+                     &info, nullptr, nullptr) != FALSE;
+    });
 }
 
 // The file of a dump asked for on this thread, while its breakpoint is being raised.
@@ -85,7 +82,9 @@ LONG WINAPI DumpOnBreakpoint(EXCEPTION_POINTERS* exception) {
 }
 
 // A breakpoint instruction in this very function, so that execution resumes here.
-__attribute__((noinline)) void Breakpoint() { __asm__ volatile("int3"); }
+__attribute__((noinline)) void Breakpoint() {
+    __asm__ volatile("int3");
+}
 
 } // namespace
 

@@ -70,6 +70,19 @@ std::wstring ShortPath(const std::wstring& path) {
     return shortPath;
 }
 
+// The path itself when the ANSI code page holds it, else its short (8.3) form when that converts;
+// empty when neither does.
+std::wstring BatchForm(const std::wstring& path) {
+    if (path.empty())
+        return {};
+    if (LosslessAnsi(path))
+        return path;
+    const std::wstring shortPath = ShortPath(path);
+    if (!shortPath.empty() && LosslessAnsi(shortPath))
+        return shortPath;
+    return {};
+}
+
 void MakeFolder(const std::wstring& folder) {
     ::_wmkdir(folder.c_str());
 }
@@ -212,49 +225,51 @@ long AppendTextToFile(const std::wstring& path, const std::string& text) {
 }
 
 std::optional<std::string> AnsiPathForBatch(const std::wstring& path) {
-    if (path.empty())
+    const std::wstring form = BatchForm(path);
+    if (form.empty())
         return std::nullopt;
-    if (auto ansi = LosslessAnsi(path))
-        return ansi;
-    const std::wstring shortPath = ShortPath(path);
-    if (shortPath.empty())
-        return std::nullopt;
-    return LosslessAnsi(shortPath);
+    return LosslessAnsi(form);
 }
 
 std::wstring ScheduleSelfDelete() {
-    // The program and its folder, in a form the ANSI batch can name without ambiguity.
-    const std::wstring program = ProgramPath();
-    const std::wstring folder = FolderWithoutSlash(program);
-    if (folder.empty())
+    // The program and its folder, in a form the ANSI batch names without loss or ambiguity. The folder
+    // is cut in UTF-16: in a double-byte code page a backslash byte can be the second half of a letter.
+    const std::wstring programForm = BatchForm(ProgramPath());
+    const std::wstring folder = FolderWithoutSlash(ProgramPath());
+    if (programForm.empty() || folder.empty())
         return {};
-    std::wstring programForm = program;
-    if (!LosslessAnsi(program))
-        programForm = ShortPath(program);
     const std::optional<std::string> programAnsi = LosslessAnsi(programForm);
     const std::optional<std::string> folderAnsi = LosslessAnsi(FolderWithoutSlash(programForm));
-    if (programForm.empty() || !programAnsi || !folderAnsi)
+    if (!programAnsi || !folderAnsi)
         return {};
 
     wchar_t temp[MAX_PATH] = {};
     const DWORD tempLength = ::GetTempPathW(MAX_PATH, temp);
     if (tempLength == 0 || tempLength >= MAX_PATH)
         return {};
+    // The temporary folder in its batch-safe form; the generated name itself is plain ASCII.
+    const std::optional<std::string> tempAnsi = AnsiPathForBatch(FolderWithoutSlash(temp));
+    if (!tempAnsi)
+        return {};
     wchar_t unique[MAX_PATH] = {};
     if (!::GetTempFileNameW(temp, L"DelSelf", 0, unique))
         return {};
     const std::wstring batch = std::wstring(unique) + L".bat";
-    // The temporary folder in its batch-safe form; the generated name itself is plain ASCII.
-    const std::optional<std::string> tempAnsi = AnsiPathForBatch(FolderWithoutSlash(unique));
     const std::optional<std::string> nameAnsi = LosslessAnsi(FileNameOf(batch));
-    if (!tempAnsi || !nameAnsi)
+    if (!nameAnsi)
         return {};
 
     const SelfDeleteVariant variant = ChooseSelfDeleteVariant(CountFilesInTree(folder));
     const std::string text =
         FormatSelfDeleteBatch(variant, *programAnsi, *folderAnsi, *tempAnsi + "\\" + *nameAnsi);
-    if (text.empty() || AppendTextToFile(batch, text) != static_cast<long>(text.size()))
+    if (text.empty())
         return {};
+    // A batch left over under this name by an interrupted uninstall must not run its old lines first.
+    ::DeleteFileW(batch.c_str());
+    if (AppendTextToFile(batch, text) != static_cast<long>(text.size())) {
+        ::DeleteFileW(batch.c_str());
+        return {};
+    }
 
     std::wstring commandLine = L"\"" + batch + L"\"";
     STARTUPINFOW si{};
