@@ -127,7 +127,7 @@ class Uninstall : public ::testing::Test {
                     if (batchPath)
                         *batchPath = batches[0];
                 }
-                ClickButton(closing, IDOK);
+                AnswerOk(closing);
             }
         }
         EXPECT_TRUE(WaitForExit(program, 30000));

@@ -137,7 +137,7 @@ TEST_F(Statistics, UninstallReport) {
     }
     EXPECT_NE(closing, nullptr);
     if (closing)
-        ClickButton(closing, IDOK);
+        AnswerOk(closing);
     EXPECT_TRUE(WaitForExit(program, 30000));
     Kill(program);
     EXPECT_EQ(LoggedPaths(LogStart, "/uninstall.htm"),

@@ -45,6 +45,10 @@ void AnswerYesNo(HWND box, bool yes) {
         ClickButton(box, yes ? IDYES : IDNO);
 }
 
+void AnswerOk(HWND box) {
+    ClickButton(box, ::GetDlgItem(box, 5000) ? 5000 : IDOK);
+}
+
 ShortcutInfo ReadShortcut(const std::wstring& linkPath) {
     ShortcutInfo info;
     ComPtr<IShellLinkW> link;

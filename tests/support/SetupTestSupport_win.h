@@ -13,6 +13,8 @@ namespace zarn::test {
 
 // Answers a Yes/No box: the skinned box's buttons 5000/5001 when present, else IDYES/IDNO.
 void AnswerYesNo(HWND box, bool yes);
+// Answers an OK box: the skinned box's button 5000 when present, else IDOK.
+void AnswerOk(HWND box);
 
 struct ShortcutInfo {
     bool Loaded = false;
