@@ -7,7 +7,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <vector>
 
 #include "BuildHosts.h"
 #include "app/FileTree_win.h"
