@@ -143,4 +143,14 @@ TEST_F(UpdateFlow, AFailedDownloadLeavesTheProgramRunningAsALauncher) {
     EXPECT_FALSE(FileExists(Beside(L"OldZarn.exe")));
 }
 
+TEST_F(UpdateFlow, AStalledConfigurationHostDelaysTheStartOnlyByTheReceiveTimeout) {
+    Publish(NewBuildKey(), Download());
+    PortalControl(L"/__portal/fault?path=/update/ConfigZarn.htm&kind=stall&seconds=120");
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD", 90000));
+    EXPECT_LT(::GetTickCount() - start, 45000u) << "bounded by the 10 s receive timeout, not the host";
+    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(LoggedPaths(LogStart, "/active.htm?tag=zarn&").size(), 1u) << "the start goes on";
+}
+
 } // namespace
