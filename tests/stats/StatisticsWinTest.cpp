@@ -124,7 +124,7 @@ TEST_F(Statistics, UninstallReport) {
     Program program = StartProgram(Launcher, L"/uninst");
     HWND box = WaitForWindow(program.Pid, product::Caption, 20000);
     ASSERT_NE(box, nullptr);
-    ClickButton(box, IDYES);
+    ClickButton(box, 5000); // the skinned box's first button: 是 (Yes)
     EXPECT_TRUE(WaitForExit(program, 30000));
     Kill(program);
     EXPECT_EQ(LoggedPaths(LogStart, "/uninstall.htm"),

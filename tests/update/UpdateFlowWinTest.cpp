@@ -96,6 +96,8 @@ TEST_F(UpdateFlow, AnEqualKeyInAnyLetterCaseMeansNoUpdate) {
 TEST_F(UpdateFlow, AnEmptyKeyOrAFailedFetchMeansNoUpdate) {
     Publish(L"", Download());
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
+    Publish(NewBuildKey() + std::wstring(40, L'0'), Download()); // longer than its 63 characters
+    ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     PortalControl(L"/__portal/fault?path=/update/ConfigZarn.htm&kind=404");
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
@@ -116,6 +118,15 @@ TEST_F(UpdateFlow, ADifferentKeyDownloadsSwapsAndRestarts) {
     const size_t before = PortalLog().size();
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     EXPECT_TRUE(LoggedPaths(before, "/update/").empty());
+}
+
+TEST_F(UpdateFlow, AnOverlongAddressIsRefusedNotCut) {
+    // Cut to 511 characters this address would name /files/Zarn.exe on an allowed host.
+    const std::wstring address = Download() + L"?" + std::wstring(600 - Download().size(), L'x');
+    Publish(NewBuildKey(), address);
+    ASSERT_TRUE(RunToEnd(Launcher, L"/update"));
+    EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
+    EXPECT_EQ(ReadBytes(Launcher), Original);
 }
 
 TEST_F(UpdateFlow, UpdateModeSwapsAndRestarts) {
