@@ -120,7 +120,7 @@ LRESULT CMessageBox::WindowProc(UINT msg, WPARAM w, LPARAM l) {
             EndDialog(Type == MB_YESNO ? IDYES : IDOK);
             return 0;
         }
-        if (CommandCode(w) == BN_CLICKED && CommandId(w) == SecondButtonId) {
+        if (CommandCode(w) == BN_CLICKED && CommandId(w) == SecondButtonId && SecondButton.GetSafeHwnd()) {
             EndDialog(Type == MB_YESNO ? IDNO : IDCANCEL);
             return 0;
         }

@@ -86,7 +86,16 @@ COLORREF BitmapPixel(HBITMAP bitmap, int x, int y) {
 }
 
 DWORD GdiObjectCount() {
-    return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    if (const DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS))
+        return count;
+    // Wine answers 0 here. Its GDI handles are indices into a per-process table of 64K entries, and a
+    // handle value without its upper word names whichever object lives at that index: count those.
+    DWORD live = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index) {
+        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0)
+            ++live;
+    }
+    return live;
 }
 
 std::wstring GalleryFolder() {
