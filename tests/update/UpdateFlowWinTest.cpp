@@ -100,6 +100,7 @@ TEST_F(UpdateFlow, AnEmptyKeyOrAFailedFetchMeansNoUpdate) {
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     PortalControl(L"/__portal/fault?path=/update/ConfigZarn.htm&kind=404");
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
+    EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn.htm").size(), 3u);
     EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
     EXPECT_EQ(ReadBytes(Launcher), Original);
 }
@@ -125,6 +126,7 @@ TEST_F(UpdateFlow, AnOverlongAddressIsRefusedNotCut) {
     const std::wstring address = Download() + L"?" + std::wstring(600 - Download().size(), L'x');
     Publish(NewBuildKey(), address);
     ASSERT_TRUE(RunToEnd(Launcher, L"/update"));
+    EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn.htm").size(), 1u);
     EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
     EXPECT_EQ(ReadBytes(Launcher), Original);
 }
