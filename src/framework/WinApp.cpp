@@ -1,24 +1,36 @@
 // CWinApp: the process-wide application object and its message loop.
 #include "framework/WinApp.h"
 
+#include "framework/Wnd.h"
+
 namespace zarn {
 namespace {
 CWinApp* TheApp = nullptr;
 PreTranslateFilter TheFilter = nullptr;
 } // namespace
 
-CWinApp::CWinApp() { TheApp = this; }
+CWinApp::CWinApp() {
+    TheApp = this;
+}
 
 CWinApp::~CWinApp() {
     if (TheApp == this)
         TheApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
 
-int CWinApp::ExitInstance() { return QuitCode; }
+int CWinApp::ExitInstance() {
+    return QuitCode;
+}
 
-BOOL CWinApp::PreTranslateMessage(MSG* msg) { return TheFilter ? TheFilter(msg) : FALSE; }
+BOOL CWinApp::PreTranslateMessage(MSG* msg) {
+    if (TheFilter && TheFilter(msg))
+        return TRUE;
+    return CWnd::WalkPreTranslateTree(msg);
+}
 
 void CWinApp::PumpMessage(MSG& msg) {
     if (PreTranslateMessage(&msg))
@@ -42,11 +54,17 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-void SetPreTranslateFilter(PreTranslateFilter filter) { TheFilter = filter; }
+void SetPreTranslateFilter(PreTranslateFilter filter) {
+    TheFilter = filter;
+}
 
-CWinApp* AfxGetApp() { return TheApp; }
+CWinApp* AfxGetApp() {
+    return TheApp;
+}
 
-HINSTANCE AfxGetInstanceHandle() { return TheApp ? TheApp->Instance : ::GetModuleHandleW(nullptr); }
+HINSTANCE AfxGetInstanceHandle() {
+    return TheApp ? TheApp->Instance : ::GetModuleHandleW(nullptr);
+}
 
 int AfxWinMain(HINSTANCE instance, int showCommand) {
     CWinApp* app = AfxGetApp();

@@ -18,7 +18,8 @@ class CWinApp {
     // Shut-down; runs in every case. Returns the process exit code.
     virtual int ExitInstance();
     // Gives the program a look at every queued message before it is translated and dispatched;
-    // TRUE swallows it. The base routes the message to the window objects it concerns.
+    // TRUE swallows it. The base offers it to the optional filter, then to the window objects of the
+    // message's window and its parents (CWnd::WalkPreTranslateTree).
     virtual BOOL PreTranslateMessage(MSG* msg);
     // The message loop; returns ExitInstance's result once WM_QUIT arrives.
     virtual int Run();

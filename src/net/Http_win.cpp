@@ -84,6 +84,7 @@ bool Transfer::Send(const HttpTarget& target) {
     HINTERNET request = Current(&Transfer::Request_);
     if (!request)
         return false;
+    SetTimeouts(request); // inherited from the Internet handle on Windows; set again for every WinINet
     return ::HttpSendRequestW(request, HttpRequestHeaders,
                               static_cast<DWORD>(std::wcslen(HttpRequestHeaders)), nullptr, 0) != FALSE;
 }

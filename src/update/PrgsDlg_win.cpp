@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "framework/WinApp.h"
+#include "skin/SkinImage_win.h"
 #include "update/ProgramDownload_win.h"
 
 namespace zarn {
@@ -14,6 +15,11 @@ namespace {
 constexpr UINT UM_DOWNLOADDONE = WM_APP + 0x156; // wParam: 1 success, 0 failure
 constexpr DWORD WatchStopMs = 5000;              // the watch thread ends as soon as it is told
 constexpr DWORD WorkerStopMs = 250;              // closing its handles ends a blocked read at once on Windows
+
+constexpr UINT SkinImageId = 131;
+constexpr UINT CloseImageId = 132;
+constexpr UINT TrackImageId = 152;
+constexpr UINT FillImageId = 153;
 
 struct WatchArgument {
     UniqueHandle Download; // our own handles, closed by the watch thread
@@ -30,77 +36,54 @@ UniqueHandle Duplicate(HANDLE handle) {
 
 } // namespace
 
-CPrgsDlg::CPrgsDlg() = default;
+CPrgsDlg::CPrgsDlg() : CDlgEx(IDD_PRGSDLG) {}
 
 CPrgsDlg::~CPrgsDlg() {
     StopThreads();
 }
 
-INT_PTR CPrgsDlg::DoModal(HWND owner) {
+INT_PTR CPrgsDlg::DoModal() {
     Ended_ = false;
     FinalPosition_ = 0;
-    HINSTANCE instance = AfxGetInstanceHandle();
-    if (!instance)
-        instance = ::GetModuleHandleW(nullptr);
-    const INT_PTR result = ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PRGSDLG), owner, DialogProc,
-                                             reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = CDialog::DoModal();
     StopThreads();
     return result == IDOK ? IDOK : IDCANCEL;
 }
 
-INT_PTR CALLBACK CPrgsDlg::DialogProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CPrgsDlg*>(::GetWindowLongPtrW(wnd, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        self = reinterpret_cast<CPrgsDlg*>(lParam);
-        ::SetWindowLongPtrW(wnd, DWLP_USER, lParam);
-        self->Hwnd_ = wnd;
-        return self->OnInitDialog();
-    case WM_COMMAND:
-        if (!self)
-            return FALSE;
-        if (LOWORD(wParam) == IDOK)
-            self->OnOK();
-        else if (LOWORD(wParam) == IDCANCEL)
-            self->OnCancel();
-        return TRUE;
-    case WM_SYSCOMMAND:
-        if (self && (wParam & 0xFFF0) == SC_CLOSE) {
-            self->OnCancel();
-            return TRUE;
-        }
-        return FALSE;
-    case UM_DOWNLOADDONE:
-        if (self)
-            self->OnDownloadDone(wParam != 0);
-        return TRUE;
-    case WM_DESTROY:
-        if (self) {
-            self->Hwnd_ = nullptr;
-            self->ProgressBar_ = nullptr;
-        }
-        return FALSE;
-    default:
-        return FALSE;
-    }
+void CPrgsDlg::DoDataExchange(DataExchange& exchange) {
+    CDlgEx::DoDataExchange(exchange);
+    exchange.Control(IDC_UPDATEPROGRESS, Progress);
 }
 
 BOOL CPrgsDlg::OnInitDialog() {
-    ::SetWindowTextW(Hwnd_, L"版本更新中...");
-    ProgressBar_ = ::GetDlgItem(Hwnd_, IDC_UPDATEPROGRESS);
-    ::SendMessageW(ProgressBar_, PBM_SETRANGE32, 0, 100);
-    RECT rc{};
-    ::GetWindowRect(Hwnd_, &rc);
-    RECT desk{};
-    ::GetWindowRect(::GetDesktopWindow(), &desk);
-    ::SetWindowPos(Hwnd_, HWND_TOPMOST, (desk.right - desk.left - (rc.right - rc.left)) / 2,
-                   (desk.bottom - desk.top - (rc.bottom - rc.top)) / 2, 0, 0, SWP_NOSIZE);
+    CDlgEx::OnInitDialog();
+    TitleHeight = 30;
+    FrameWidth = 4;
+    ButtonRightMargin = 0;
+    ButtonTop = 0;
+    ButtonGap = 0;
+    SetTitle(L"版本更新中...");
+
+    const HINSTANCE instance = AfxGetInstanceHandle();
+    CloseImage.reset(LoadSkinImage(instance, CloseImageId));
+    SetSkin(LoadSkinImage(instance, SkinImageId), FALSE, TRUE, nullptr, nullptr, nullptr, CloseImage.get());
+
+    CenterWindow(::GetDesktopWindow());
+    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    // The control rectangles accumulate in SetImages; start from the control's own place each time.
+    Progress.ControlRect = RECT{};
+    Progress.FillRect = RECT{};
+    Progress.SetImages(LoadSkinImage(instance, TrackImageId), LoadSkinImage(instance, FillImageId));
+    Progress.SendMessage(PBM_SETRANGE32, 0, 100);
+    Progress.SetPos(0);
+
     StartThreads();
     return TRUE;
 }
 
 void CPrgsDlg::StartThreads() {
-    HWND bar = ProgressBar_;
+    HWND bar = Progress.GetSafeHwnd();
     Download_ = std::make_shared<ProgramDownload>(Url, TargetPath, ExpectedKey, [bar](unsigned percent) {
         // Posted, not sent: the worker never waits for the dialog's thread.
         ::PostMessageW(bar, PBM_SETPOS, percent, 0);
@@ -110,10 +93,11 @@ void CPrgsDlg::StartThreads() {
     DownloadThread_.reset(::CreateThread(nullptr, 0, DownloadThread, job, 0, nullptr));
     if (!DownloadThread_) {
         delete job;
-        ::PostMessageW(Hwnd_, UM_DOWNLOADDONE, 0, 0);
+        PostMessage(UM_DOWNLOADDONE, 0, 0);
         return;
     }
-    auto* watch = new WatchArgument{Duplicate(DownloadThread_.get()), Duplicate(StopWatch_.get()), Hwnd_};
+    auto* watch =
+        new WatchArgument{Duplicate(DownloadThread_.get()), Duplicate(StopWatch_.get()), GetSafeHwnd()};
     WatchThread_.reset(::CreateThread(nullptr, 0, WatchThread, watch, 0, nullptr));
     if (!WatchThread_) {
         delete watch;
@@ -138,21 +122,26 @@ DWORD WINAPI CPrgsDlg::WatchThread(void* parameter) {
     return 0;
 }
 
-void CPrgsDlg::OnDownloadDone(bool success) {
-    End(success && Download_ && Download_->Succeeded() ? IDOK : IDCANCEL);
+LRESULT CPrgsDlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    if (msg == UM_DOWNLOADDONE) {
+        End(w != 0 && Download_ && Download_->Succeeded() ? IDOK : IDCANCEL);
+        return 0;
+    }
+    return CDlgEx::WindowProc(msg, w, l);
 }
 
-void CPrgsDlg::End(INT_PTR result) {
-    if (Ended_ || !Hwnd_)
+void CPrgsDlg::End(int result) {
+    if (Ended_ || !GetSafeHwnd())
         return;
     Ended_ = true;
     // Progress posted before the end has been handled by now: the queue keeps its order.
-    FinalPosition_ = static_cast<unsigned>(::SendMessageW(ProgressBar_, PBM_GETPOS, 0, 0));
-    ::EndDialog(Hwnd_, result);
+    FinalPosition_ = static_cast<unsigned>(Progress.GetPos());
+    EndDialog(result);
 }
 
 void CPrgsDlg::OnOK() {} // Enter never closes the dialog
 
+// The close button (SC_CLOSE) and Escape.
 void CPrgsDlg::OnCancel() {
     StopThreads();
     End(IDCANCEL);

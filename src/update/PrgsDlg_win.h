@@ -1,6 +1,6 @@
 // The self-update's download progress dialog (template 156): downloads the program file on a worker
-// thread, moves the progress bar, and ends with IDOK when the checked file is complete, IDCANCEL when
-// the download failed or the user cancelled.
+// thread, moves the image progress bar, and ends with IDOK when the checked file is complete, IDCANCEL
+// when the download failed or the user cancelled.
 #pragma once
 
 #include <windows.h>
@@ -9,50 +9,50 @@
 #include <string>
 
 #include "framework/Handle.h"
+#include "skin/DlgEx_win.h"
+#include "skin/ImgProgress_win.h"
 
 namespace zarn {
 
 class ProgramDownload;
 
-inline constexpr int IDD_PRGSDLG = 156;
+inline constexpr UINT IDD_PRGSDLG = 156;
 inline constexpr int IDC_UPDATEPROGRESS = 1000;
 
-class CPrgsDlg {
+class CPrgsDlg : public CDlgEx {
   public:
     CPrgsDlg();
-    ~CPrgsDlg();
-    CPrgsDlg(const CPrgsDlg&) = delete;
-    CPrgsDlg& operator=(const CPrgsDlg&) = delete;
+    ~CPrgsDlg() override;
 
     // Runs the dialog until the download ends or is cancelled: IDOK when the whole file is at
-    // TargetPath, else IDCANCEL.
-    INT_PTR DoModal(HWND owner = nullptr);
+    // TargetPath, else IDCANCEL (also when the dialog cannot be created).
+    INT_PTR DoModal();
 
+    CImgProgress Progress;    // control 1000
     std::wstring Url;         // the download address (at most 511 characters); set before DoModal
     std::wstring TargetPath;  // where the file is written (at most 259 characters); set before DoModal
     std::wstring ExpectedKey; // the published version key; when set, the file's digest must match it
 
     // The progress bar's position when the dialog ended (100 after a complete download).
     unsigned FinalPosition() const { return FinalPosition_; }
-    // The dialog window while it runs (for tests); null otherwise.
-    HWND Window() const { return Hwnd_; }
+    // The dialog window while it runs; null otherwise.
+    HWND Window() const { return GetSafeHwnd(); }
 
   protected:
-    virtual BOOL OnInitDialog();
-    virtual void OnOK();
-    virtual void OnCancel();
+    void DoDataExchange(DataExchange& exchange) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
 
   private:
-    static INT_PTR CALLBACK DialogProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
     static DWORD WINAPI DownloadThread(void* parameter);
     static DWORD WINAPI WatchThread(void* parameter);
     void StartThreads();
-    void OnDownloadDone(bool success);
-    void End(INT_PTR result);
+    void End(int result);
     void StopThreads();
 
-    HWND Hwnd_ = nullptr;
-    HWND ProgressBar_ = nullptr;
+    UniqueBitmap CloseImage; // the title bar's close button (SetSkin only reads it)
     UniqueHandle DownloadThread_;
     UniqueHandle WatchThread_;
     UniqueHandle StopWatch_; // tells the watch thread to end without ending the dialog

@@ -6,6 +6,15 @@
 #include "update/VersionKey.h"
 
 namespace zarn {
+namespace {
+
+// The body is read in pieces of this size. Each WinINet read has a fixed cost that dwarfs copying a
+// small piece (under Wine about 0.18 ms a call: 512-byte pieces ran at 3 MB/s on a local link, 64 KiB
+// pieces at over 200 MB/s), so the program file is read in large pieces; the file is still streamed
+// straight to disk and only one piece is held in memory.
+constexpr size_t PieceSize = 64 * 1024;
+
+} // namespace
 
 bool IsAllowedProgramUrl(const std::wstring& url) {
     const std::array<std::wstring_view, 3> domains = {build::AllowedDomains[0], build::AllowedDomains[1],
@@ -26,7 +35,7 @@ bool ProgramDownload::Run() {
     if (!target || Target_.empty())
         return false;
     StreamOptions options;
-    options.PieceSize = 512;
+    options.PieceSize = PieceSize;
     options.RequireSuccessStatus = true;
     options.Progress = Progress_;
     if (!Transfer_.StreamToFile(*target, Target_, options))

@@ -1,6 +1,6 @@
-// One download of a program file: the allowed-domain test, the body streamed in 512-byte pieces with
-// progress, and the checks that make it complete (2xx status, the whole announced length, and the
-// published version key's digest when there is one). Shared by the progress dialog and its worker.
+// One download of a program file: the allowed-domain test, the body streamed in pieces with progress, and the
+// checks that make it complete (2xx status, the whole announced length, and the published version key's
+// digest when there is one). Shared by the progress dialog and its worker.
 #pragma once
 
 #include <atomic>

@@ -22,12 +22,14 @@ namespace {
 constexpr size_t PublishedKeyChars = 64;
 constexpr size_t AddressChars = 512;
 
+// A value of the configuration page; a value that does not fit its buffer (capacity characters with
+// the terminator) is refused as empty rather than cut into a different key or address.
 std::wstring ReadConfigValue(const std::wstring& file, const wchar_t* key, size_t capacity) {
-    std::wstring buffer(capacity, L'\0');
+    std::wstring buffer(4096, L'\0');
     const DWORD got = ::GetPrivateProfileStringW(L"VerKey", key, L"", buffer.data(),
-                                                 static_cast<DWORD>(capacity), file.c_str());
+                                                 static_cast<DWORD>(buffer.size()), file.c_str());
     buffer.resize(got);
-    return buffer;
+    return buffer.size() < capacity ? buffer : std::wstring();
 }
 
 std::string ToAnsi(const std::wstring& text, size_t capacity) {

@@ -30,7 +30,7 @@ TEST_P(Offline, ShowsTheNetworkMessageAndChangesNothing) {
     // Nothing happens before the message is answered either.
     EXPECT_EQ(FolderEntries(folder), std::vector<std::wstring>{L"Zarn.exe"});
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, product::RegistryKey));
-    ClickButton(box, IDOK);
+    ClickButton(box, 5000); // the box's 确定 button
     const bool ended = WaitForExit(program, 20000);
     Kill(program);
     ASSERT_TRUE(ended);

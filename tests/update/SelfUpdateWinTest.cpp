@@ -153,22 +153,33 @@ TEST_F(SelfUpdate, CancelInTheMiddleEndsAtOnceAndClosesEverything) {
     ExpectFailedAndClean();
 }
 
-TEST_F(SelfUpdate, EscapeCancelsAndEnterDoesNot) {
+// Keys and the title bar's close button, while the download hangs on a stalled host.
+class SelfUpdateKeys : public SelfUpdate, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SelfUpdateKeys, EnterIsIgnoredEscapeAndCloseCancel) {
     ASSERT_TRUE(PortalControl(L"/__portal/fault?path=/files/NewZarn.exe&kind=stall&seconds=60"));
+    bool stayedOpen = false;
     std::thread keys([&] {
         HWND dialog = nullptr;
         for (int i = 0; i < 200 && !(dialog = App.UpdateDialog.Window()); ++i)
             ::Sleep(50);
         ::Sleep(500);
+        ::PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         ::Sleep(300);
-        EXPECT_TRUE(::IsWindow(dialog)) << "Enter never closes the dialog";
-        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        stayedOpen = ::IsWindow(dialog) != FALSE;
+        if (GetParam() == 0)
+            ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        else
+            ClickButton(dialog, CDlgEx::CloseButtonId);
     });
     EXPECT_FALSE(DownloadAndSwap(App, Program));
     keys.join();
+    EXPECT_TRUE(stayedOpen) << "Enter never closes the dialog";
     ExpectFailedAndClean();
 }
+
+INSTANTIATE_TEST_SUITE_P(EscapeOrCloseButton, SelfUpdateKeys, ::testing::Values(0, 1));
 
 TEST_F(SelfUpdate, ASwapThatCannotFinishPutsTheProgramBack) {
     WriteBytes(New(), Payload);

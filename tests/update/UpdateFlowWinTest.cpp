@@ -96,8 +96,11 @@ TEST_F(UpdateFlow, AnEqualKeyInAnyLetterCaseMeansNoUpdate) {
 TEST_F(UpdateFlow, AnEmptyKeyOrAFailedFetchMeansNoUpdate) {
     Publish(L"", Download());
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
+    Publish(NewBuildKey() + std::wstring(40, L'0'), Download()); // longer than its 63 characters
+    ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     PortalControl(L"/__portal/fault?path=/update/ConfigZarn.htm&kind=404");
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
+    EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn.htm").size(), 3u);
     EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
     EXPECT_EQ(ReadBytes(Launcher), Original);
 }
@@ -116,6 +119,16 @@ TEST_F(UpdateFlow, ADifferentKeyDownloadsSwapsAndRestarts) {
     const size_t before = PortalLog().size();
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     EXPECT_TRUE(LoggedPaths(before, "/update/").empty());
+}
+
+TEST_F(UpdateFlow, AnOverlongAddressIsRefusedNotCut) {
+    // Cut to 511 characters this address would name /files/Zarn.exe on an allowed host.
+    const std::wstring address = Download() + L"?" + std::wstring(600 - Download().size(), L'x');
+    Publish(NewBuildKey(), address);
+    ASSERT_TRUE(RunToEnd(Launcher, L"/update"));
+    EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn.htm").size(), 1u);
+    EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
+    EXPECT_EQ(ReadBytes(Launcher), Original);
 }
 
 TEST_F(UpdateFlow, UpdateModeSwapsAndRestarts) {
@@ -141,6 +154,16 @@ TEST_F(UpdateFlow, AFailedDownloadLeavesTheProgramRunningAsALauncher) {
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     EXPECT_EQ(ReadBytes(Launcher), Original);
     EXPECT_FALSE(FileExists(Beside(L"OldZarn.exe")));
+}
+
+TEST_F(UpdateFlow, AStalledConfigurationHostDelaysTheStartOnlyByTheReceiveTimeout) {
+    Publish(NewBuildKey(), Download());
+    PortalControl(L"/__portal/fault?path=/update/ConfigZarn.htm&kind=stall&seconds=120");
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD", 90000));
+    EXPECT_LT(::GetTickCount() - start, 45000u) << "bounded by the 10 s receive timeout, not the host";
+    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(LoggedPaths(LogStart, "/active.htm?tag=zarn&").size(), 1u) << "the start goes on";
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Shows every skinned window (message boxes of each type, buttons in each state, a wrapped static
+# text, progress bars at 0/50/100, a dialog with skin 134 and all title-bar buttons) under Wine on a
+# private Xvfb display, and saves one picture per window plus a screenshot of the whole screen.
+#
+#   scripts/gallery.sh [output folder]     (default: build/gallery; needs scripts/test.sh run once)
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+export ZARN_BUILD=${ZARN_BUILD:-$ROOT/build}
+OUT=$(realpath -m "${1:-$ZARN_BUILD/gallery}")
+mkdir -p "$OUT"
+# shellcheck source=wine-env.sh
+source "$ROOT/scripts/wine-env.sh"
+cmake --build "$ZARN_BUILD/win" --target zarn_wintests >/dev/null
+zarn_xvfb_start
+trap 'zarn_xvfb_stop' EXIT
+zarn_prefix_ready
+
+export ZARN_GALLERY_DIR="Z:${OUT//\//\\}"
+export ZARN_GALLERY_HOLD=8
+(cd "$ZARN_BUILD/win" && wine zarn_wintests.exe --gtest_filter='SkinGallery.*' </dev/null >"$OUT/gallery.log" 2>&1) &
+RUN=$!
+sleep 10
+import -window root "$OUT/screen.png"
+wait "$RUN" || { cat "$OUT/gallery.log"; exit 1; }
+for f in "$OUT"/*.bmp; do convert "$f" "${f%.bmp}.png" && rm -f "$f"; done
+ls "$OUT"

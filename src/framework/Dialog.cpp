@@ -1,0 +1,178 @@
+// CDialog: template-based dialogs, their modal loop and the centring of modal dialogs.
+#include "framework/Dialog.h"
+
+#include "framework/WinApp.h"
+
+namespace zarn {
+namespace {
+
+// Runs a queued message through the application's (or, without one, the window objects') filters.
+BOOL PreTranslate(MSG* msg) {
+    if (CWinApp* app = AfxGetApp())
+        return app->PreTranslateMessage(msg);
+    return CWnd::WalkPreTranslateTree(msg);
+}
+
+} // namespace
+
+void DataExchange::Control(int id, CWnd& control) {
+    if (!control.GetSafeHwnd())
+        control.SubclassDlgItem(static_cast<UINT>(id), dialog_);
+}
+
+CDialog::CDialog(UINT templateId, HWND parent) : TemplateId(templateId), ParentWindow(parent) {}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM, LPARAM l) {
+    // Messages before WM_INITDIALOG (WM_SETFONT among them) find no object and get the defaults.
+    // From WM_INITDIALOG on, the object sees every message through its subclass.
+    if (msg != WM_INITDIALOG)
+        return FALSE;
+    auto* self = reinterpret_cast<CDialog*>(l);
+    ::SetWindowLongPtrW(wnd, DWLP_USER, l);
+    return self->HandleInitDialog(wnd);
+}
+
+BOOL CDialog::HandleInitDialog(HWND wnd) {
+    if (!Attach(wnd))
+        return FALSE;
+    RECT before{};
+    ::GetWindowRect(wnd, &before);
+    const BOOL result = OnInitDialog();
+    // A modal dialog that did not place itself is centred over its owner.
+    if (modal_ && ::IsWindow(wnd)) {
+        RECT after{};
+        ::GetWindowRect(wnd, &after);
+        if (after.left == before.left && after.top == before.top)
+            CenterWindow(owner_);
+    }
+    return result;
+}
+
+BOOL CDialog::OnInitDialog() {
+    DataExchange exchange(GetSafeHwnd());
+    DoDataExchange(exchange);
+    return TRUE;
+}
+
+INT_PTR CDialog::DoModal() {
+    if (GetSafeHwnd())
+        return -1;
+    owner_ = ParentWindow ? ::GetAncestor(ParentWindow, GA_ROOT) : nullptr;
+    modal_ = true;
+    ending_ = false;
+    result_ = -1;
+    HWND wnd = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(TemplateId), owner_, DialogProc,
+                                    reinterpret_cast<LPARAM>(this));
+    if (!wnd) {
+        modal_ = false;
+        return -1;
+    }
+    const bool disableOwner = owner_ && ::IsWindowEnabled(owner_);
+    if (disableOwner)
+        ::EnableWindow(owner_, FALSE);
+    if (!ending_) {
+        ::ShowWindow(wnd, SW_SHOWNORMAL);
+        ::SetForegroundWindow(wnd);
+    }
+
+    MSG msg;
+    while (!ending_ && ::IsWindow(wnd)) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam)); // leave WM_QUIT for the outer loop
+            break;
+        }
+        if (got == -1)
+            break;
+        if (PreTranslate(&msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+
+    if (disableOwner)
+        ::EnableWindow(owner_, TRUE);
+    if (::IsWindow(wnd)) {
+        if (owner_ && ::GetActiveWindow() == wnd)
+            ::SetActiveWindow(owner_);
+        ::DestroyWindow(wnd);
+    }
+    modal_ = false;
+    return result_;
+}
+
+BOOL CDialog::Create(HWND parent) {
+    if (GetSafeHwnd())
+        return FALSE;
+    if (parent)
+        ParentWindow = parent;
+    modal_ = false;
+    owner_ = ParentWindow;
+    return ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(TemplateId), ParentWindow,
+                                DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::EndDialog(int result) {
+    result_ = result;
+    if (modal_) {
+        ending_ = true;
+        ::PostMessageW(GetSafeHwnd(), WM_NULL, 0, 0); // wakes the modal loop
+        return;
+    }
+    DestroyWindow();
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* msg) {
+    HWND wnd = GetSafeHwnd();
+    if (!wnd || (msg->hwnd != wnd && !::IsChild(wnd, msg->hwnd)))
+        return FALSE;
+    // Keyboard navigation; Enter and Esc become IDOK and IDCANCEL commands.
+    return ::IsDialogMessageW(wnd, msg);
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    // Buttons, menus, accelerators and IsDialogMessage (Enter, Esc) all send code 0 (BN_CLICKED).
+    if (msg == WM_COMMAND && CommandCode(w) == BN_CLICKED) {
+        if (CommandId(w) == IDOK) {
+            OnOK();
+            return 0;
+        }
+        if (CommandId(w) == IDCANCEL) {
+            OnCancel();
+            return 0;
+        }
+    }
+    return CWnd::WindowProc(msg, w, l);
+}
+
+void CDialog::CenterWindow(HWND over) {
+    HWND wnd = GetSafeHwnd();
+    RECT area{};
+    HMONITOR monitor = ::MonitorFromWindow(over ? over : wnd, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor && ::GetMonitorInfoW(monitor, &info))
+        area = info.rcWork;
+    else
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT target = area;
+    if (over && ::IsWindowVisible(over) && !::IsIconic(over))
+        ::GetWindowRect(over, &target);
+    const RECT self = GetWindowRect();
+    const int width = self.right - self.left;
+    const int height = self.bottom - self.top;
+    int x = (target.left + target.right - width) / 2;
+    int y = (target.top + target.bottom - height) / 2;
+    // Keep the window on the work area.
+    if (x + width > area.right)
+        x = area.right - width;
+    if (y + height > area.bottom)
+        y = area.bottom - height;
+    if (x < area.left)
+        x = area.left;
+    if (y < area.top)
+        y = area.top;
+    ::SetWindowPos(wnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace zarn

@@ -1,0 +1,27 @@
+// CImgProgress: a progress bar drawn from a track image and a fill image over its parent's background.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Handle.h"
+
+namespace zarn {
+
+class CImgProgress : public CProgressCtrl {
+  public:
+    // Takes ownership of both images; the control takes the track's size and the fill is centred on it.
+    // Call once per control.
+    BOOL SetImages(HBITMAP track, HBITMAP fill);
+
+    UniqueBitmap TrackBitmap;
+    UniqueBitmap FillBitmap;
+    RECT ControlRect{};
+    RECT FillRect{};
+
+  protected:
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
+
+  private:
+    void Paint();
+};
+
+} // namespace zarn

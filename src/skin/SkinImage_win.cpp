@@ -1,0 +1,119 @@
+// LoadSkinImage: decodes a PNG resource with GDI+ and applies the colour-key rule of SkinPixel.h.
+#include "skin/SkinImage_win.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstring>
+
+#include "framework/Handle.h"
+#include "skin/SkinPixel.h"
+
+namespace zarn {
+namespace {
+
+// GDI+ for the length of one load.
+class GdiplusSession {
+  public:
+    GdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;
+        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~GdiplusSession() {
+        if (ok_)
+            Gdiplus::GdiplusShutdown(token_);
+    }
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    ULONG_PTR token_ = 0;
+    bool ok_ = false;
+};
+
+// A memory stream holding a copy of the resource's bytes.
+ComPtr<IStream> ResourceStream(HINSTANCE instance, UINT id) {
+    ComPtr<IStream> stream;
+    HRSRC info = ::FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG");
+    if (!info)
+        return stream;
+    const DWORD size = ::SizeofResource(instance, info);
+    HGLOBAL loaded = ::LoadResource(instance, info);
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    if (!bytes || size == 0)
+        return stream;
+    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!memory)
+        return stream;
+    void* target = ::GlobalLock(memory.get());
+    if (!target)
+        return stream;
+    std::memcpy(target, bytes, size);
+    ::GlobalUnlock(memory.get());
+    if (SUCCEEDED(::CreateStreamOnHGlobal(memory.get(), TRUE, stream.put())))
+        memory.release(); // the stream frees it
+    return stream;
+}
+
+// The colour-keyed 32-bit bottom-up DIB of a decoded image, or null.
+HBITMAP ConvertWithColorKey(Gdiplus::Bitmap& image) {
+    const int width = static_cast<int>(image.GetWidth());
+    const int height = static_cast<int>(image.GetHeight());
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    WindowDC screen(nullptr);
+    UniqueBitmap dib(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits)
+        return nullptr;
+    Gdiplus::Rect all(0, 0, width, height);
+    Gdiplus::BitmapData data{};
+    if (image.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return nullptr;
+    auto* target = static_cast<std::uint8_t*>(bits);
+    for (int i = 0; i < height; ++i) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            static_cast<const std::uint8_t*>(data.Scan0) + static_cast<INT_PTR>(i) * data.Stride);
+        // One source row becomes DIB row height - 1 - i; converting a 1-row image at a time keeps the
+        // stride of the locked data out of the portable rule.
+        skin::ConvertSkinImage(row, width, 1, target + static_cast<size_t>(height - 1 - i) * width * 4);
+    }
+    image.UnlockBits(&data);
+    ::GdiFlush();
+    return dib.release();
+}
+
+} // namespace
+
+HBITMAP LoadSkinImage(HINSTANCE instance, UINT id) {
+    if (!instance)
+        return nullptr;
+    if (HBITMAP plain = ::LoadBitmapW(instance, MAKEINTRESOURCEW(id)))
+        return plain;
+    GdiplusSession gdiplus;
+    if (!gdiplus.ok())
+        return nullptr;
+    ComPtr<IStream> stream = ResourceStream(instance, id);
+    if (!stream)
+        return nullptr;
+    HBITMAP result = nullptr;
+    {
+        Gdiplus::Bitmap image(stream.get());
+        if (image.GetLastStatus() != Gdiplus::Ok)
+            return nullptr;
+        result = ConvertWithColorKey(image);
+        if (!result && image.GetHBITMAP(Gdiplus::Color(0xFFFF00FF), &result) != Gdiplus::Ok)
+            result = nullptr;
+    } // the GDI+ bitmap is gone before GDI+ shuts down
+    return result;
+}
+
+} // namespace zarn
