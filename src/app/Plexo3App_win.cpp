@@ -149,6 +149,7 @@ BOOL CPlexo3App::RunModeWork(RunMode mode) {
 }
 
 int CPlexo3App::ExitInstance() {
+    WaitForPendingReports(5000);
     UrlCopiedEvent.reset();
     ReportDoneEvent.reset();
     if (GdiplusToken) {

@@ -14,4 +14,10 @@ std::wstring ReportUrl(Report report, unsigned count) {
     return StatsUrl(path) + L"&count=" + std::to_wstring(count);
 }
 
+std::wstring LauncherStartUrl(unsigned count, int32_t apartDays, int32_t keepDays, int32_t weekdays) {
+    return StatsUrl(L"/active.htm?tag=zarn&ver=3.0.0.2") + L"&count=" + std::to_wstring(count) +
+           L"&apartdays=" + std::to_wstring(apartDays) + L"&keepdays=" + std::to_wstring(keepDays) +
+           L"&weekdays=" + std::to_wstring(weekdays);
+}
+
 } // namespace zarn

@@ -1,12 +1,34 @@
 // The self-update: the published version key, the download of the new program and the file swap.
 #pragma once
 
+#include <string>
+
 namespace zarn {
 
 class CPlexo3App;
 
-// Downloads the program from the application's UpdateAddress and puts it in place of the running
-// file; true when the new file is in place.
+// The MD5 of a file as 32 lower-case hex digits; empty when the file cannot be read.
+std::string Md5OfFile(const std::wstring& path);
+
+// The version key of a program file: its digest's first 28 digits and "3002"; empty when unreadable.
+std::wstring VersionKey(const std::wstring& programPath);
+
+// Fetches "/update/ConfigZarn.htm" into "ConfigZarn.htm" beside the program, reads the published key
+// (into key, as ANSI text of at most 63 bytes) and "UpdAddr" (into app.UpdateAddress), deletes the
+// file. False, with key empty, when the fetch failed.
+bool FetchUpdateConfig(CPlexo3App& app, std::string& key);
+
+// Downloads the program from the application's UpdateAddress into "NewZarn.exe" beside programPath
+// with the progress dialog and puts it in place of programPath ("OldZarn.exe" keeps the previous file
+// until the next system restart). True only when the new file is in place; when renaming it into place
+// fails, the previous file is moved back.
+bool DownloadAndSwap(CPlexo3App& app, const std::wstring& programPath);
+// Renames program to old and fresh to program (replacing existing files). When the second rename
+// fails, old is moved back, so the program file is never lost; false then, and also when the first
+// rename fails.
+bool SwapProgramFiles(const std::wstring& program, const std::wstring& fresh, const std::wstring& old);
+
+// The same for the running program's own file.
 bool DownloadAndSwap(CPlexo3App& app);
 
 } // namespace zarn

@@ -1,0 +1,58 @@
+// Folder-tree walking rules shared by the uninstall and the cache clean-up.
+#include "app/FileTree.h"
+
+namespace zarn {
+
+namespace {
+constexpr uint32_t ErrorInvalidName = 123; // ERROR_INVALID_NAME
+} // namespace
+
+std::wstring WithTrailingBackslash(const std::wstring& folder) {
+    if (!folder.empty() && folder.back() == L'\\')
+        return folder;
+    return folder + L'\\';
+}
+
+TreeResult DeleteTreeWith(FileTreeOps& fs, const std::wstring& folder) {
+    if (folder.empty())
+        return {false, ErrorInvalidName};
+    const std::wstring prefix = WithTrailingBackslash(folder);
+    std::vector<TreeEntry> entries;
+    if (!fs.List(prefix, entries)) {
+        const uint32_t error = fs.RemoveFolder(folder);
+        return {error == 0, error};
+    }
+
+    uint32_t fileError = 0;
+    for (const TreeEntry& entry : entries) {
+        const std::wstring path = prefix + entry.Name;
+        if (entry.Folder && !entry.Link) {
+            DeleteTreeWith(fs, path); // a sub-folder's own result does not count
+            continue;
+        }
+        // A file, or a link (to a file or a folder) that goes as itself.
+        if (entry.ReadOnly)
+            fs.ClearReadOnly(path, entry.Link);
+        const uint32_t error = entry.Folder ? fs.RemoveFolder(path) : fs.RemoveFile(path);
+        if (error != 0)
+            fileError = error;
+    }
+
+    const uint32_t removeError = fs.RemoveFolder(folder);
+    if (removeError != 0)
+        return {false, fileError != 0 ? fileError : removeError};
+    return {fileError == 0, fileError};
+}
+
+unsigned CountFilesWith(FileTreeOps& fs, const std::wstring& folder) {
+    const std::wstring prefix = WithTrailingBackslash(folder);
+    std::vector<TreeEntry> entries;
+    if (!fs.List(prefix, entries))
+        return 1;
+    unsigned count = 0;
+    for (const TreeEntry& entry : entries)
+        count += (entry.Folder && !entry.Link) ? CountFilesWith(fs, prefix + entry.Name) : 1;
+    return count;
+}
+
+} // namespace zarn

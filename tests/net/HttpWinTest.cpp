@@ -1,0 +1,138 @@
+// The WinINet sequence against the local portal: the report GET and the streaming of a body into a
+// file, with the status, length and cancel rules.
+#include "net/Http_win.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "BuildHosts.h"
+#include "support/NetTestSupport_win.h"
+#include "support/WinTestSupport_win.h"
+
+using namespace zarn;
+using namespace zarn::test;
+
+namespace {
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class Http : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        PortalControl(L"/__portal/reset");
+        Folder = MakeScratchFolder(L"http");
+        Target = Folder + L"\\body.bin";
+        LogStart = PortalLog().size();
+    }
+    void TearDown() override { PortalControl(L"/__portal/reset"); }
+
+    static HttpTarget Portal(const std::wstring& object) {
+        return *SplitHttpUrl(build::StatsHost + (L"/" + object));
+    }
+    bool Stream(const std::wstring& object, size_t piece = 512) {
+        Transfer transfer;
+        StreamOptions options;
+        options.PieceSize = piece;
+        return transfer.StreamToFile(Portal(object), Target, options);
+    }
+
+    std::wstring Folder, Target;
+    size_t LogStart = 0;
+};
+
+TEST_F(Http, SendGetGoesToHostPortAndObject) {
+    const std::wstring host = build::StatsHost;
+    EXPECT_EQ(HttpSendGet(L"HTTP://" + host + L"/a/b?c=d", L""), 1);
+    EXPECT_EQ(::GetLastError(), 0u);
+    EXPECT_EQ(HttpSendGet(L"http://" + host, L""), 1) << "no path: the empty object name";
+    EXPECT_EQ(LoggedPaths(LogStart, "/"), (std::vector<std::string>{"/a/b?c=d", "/"}));
+    EXPECT_EQ(LoggedHeader(LogStart, "/a/b", "User-Agent"), "ZUD");
+}
+
+TEST_F(Http, SendGetRefusesWhatItCannotSend) {
+    EXPECT_EQ(HttpSendGet(L"https://" + std::wstring(build::StatsHost) + L"/x", L""), 0);
+    EXPECT_NE(::GetLastError(), 0u);
+    EXPECT_EQ(HttpSendGet(L"http://" + std::wstring(build::StatsHost) + L"/" + std::wstring(600, L'x'), L""),
+              0)
+        << "an over-long object name is refused, not cut";
+    EXPECT_EQ(HttpSendGet(L"http:///x", L""), 0);
+    EXPECT_TRUE(LoggedPaths(LogStart, "/").empty());
+    // A port nobody listens on fails at once with the connect error.
+    EXPECT_EQ(HttpSendGet(L"http://127.0.0.1:9/x", L""), 0);
+    EXPECT_NE(::GetLastError(), 0u);
+}
+
+TEST_F(Http, StreamsAWholeBodyInSmallPieces) {
+    EXPECT_TRUE(Stream(L"files/blob?size=100000"));
+    EXPECT_EQ(ReadBytes(Target).size(), 100000u);
+    EXPECT_TRUE(Stream(L"files/blob?size=0")) << "an announced length of 0 is complete";
+    EXPECT_EQ(ReadBytes(Target).size(), 0u);
+}
+
+TEST_F(Http, StatusAndLengthRules) {
+    PortalControl(L"/__portal/fault?path=/files/blob&kind=500");
+    EXPECT_TRUE(Stream(L"files/blob?size=5000"))
+        << "a complete 500 reply is accepted where 2xx is not required";
+    ::DeleteFileW(Target.c_str());
+    PortalControl(L"/__portal/fault?path=/files/blob&kind=404");
+    EXPECT_FALSE(Stream(L"files/blob?size=5000"));
+    EXPECT_FALSE(FileExists(Target)) << "404 is refused before the file is opened";
+    PortalControl(L"/__portal/fault?path=/files/blob&kind=nolength");
+    EXPECT_FALSE(Stream(L"files/blob?size=5000"));
+    EXPECT_FALSE(FileExists(Target));
+    PortalControl(L"/__portal/fault?path=/files/blob&kind=short");
+    EXPECT_FALSE(Stream(L"files/blob?size=50000"));
+    const size_t partial = ReadBytes(Target).size();
+    EXPECT_GT(partial, 0u);
+    EXPECT_LT(partial, 50000u) << "the partial file stays";
+    EXPECT_TRUE(::DeleteFileW(Target.c_str())) << "and is closed";
+
+    PortalControl(L"/__portal/fault?path=/files/blob&kind=500");
+    Transfer transfer;
+    StreamOptions strict;
+    strict.RequireSuccessStatus = true;
+    EXPECT_FALSE(transfer.StreamToFile(Portal(L"files/blob?size=5000"), Target, strict));
+}
+
+TEST_F(Http, ProgressReachesOneHundredOnce) {
+    std::vector<unsigned> seen;
+    Transfer transfer;
+    StreamOptions options;
+    options.Progress = [&seen](unsigned percent) { seen.push_back(percent); };
+    ASSERT_TRUE(transfer.StreamToFile(Portal(L"files/blob?size=200000"), Target, options));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), 100u);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_LT(seen[i - 1], seen[i]);
+    EXPECT_EQ(transfer.Total(), 200000u);
+    EXPECT_EQ(transfer.AnnouncedLength(), 200000u);
+}
+
+TEST_F(Http, CancelClosesTheFileAtOnce) {
+    PortalControl(L"/__portal/fault?path=/files/blob&kind=stall&seconds=60");
+    Transfer transfer;
+    bool result = true;
+    std::thread worker([&] {
+        StreamOptions options;
+        result = transfer.StreamToFile(Portal(L"files/blob?size=400000"), Target, options);
+    });
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    for (int i = 0; i < 200 && !(::GetFileAttributesExW(Target.c_str(), GetFileExInfoStandard, &data) &&
+                                 data.nFileSizeLow > 0);
+         ++i)
+        ::Sleep(50);
+    ::Sleep(200);
+    transfer.Cancel();
+    EXPECT_TRUE(::DeleteFileW(Target.c_str())) << "the output file is closed by the cancel itself";
+    PortalControl(L"/__portal/reset"); // lets a read that stays blocked return
+    worker.join();
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(transfer.Cancelled());
+}
+
+} // namespace
