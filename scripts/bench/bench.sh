@@ -22,7 +22,9 @@ i686-w64-mingw32-g++-posix -O2 -std=c++17 -I src scripts/bench/Md5Bench.cpp src/
   -o "$OUT/md5bench.exe"
 i686-w64-mingw32-g++-posix -O2 -std=c++17 -municode -DUNICODE -D_UNICODE -DNOMINMAX -I src \
   -I "$ZARN_BUILD/win/generated" scripts/bench/DownloadBench_win.cpp \
-  "$ZARN_BUILD/win/libzarn_win.a" "$ZARN_BUILD/win/libzarn_portable.a" -lwininet -lshlwapi -static \
+  -Wl,--start-group "$ZARN_BUILD/win/libzarn_win.a" "$ZARN_BUILD/win/libzarn_portable.a" -Wl,--end-group \
+  -lwininet -lshlwapi -lcomctl32 -lgdiplus -lmsimg32 -lwinmm -ldsound -lole32 -loleaut32 -luuid -lshell32 \
+  -ladvapi32 -luser32 -lgdi32 -lcomdlg32 -static \
   -o "$OUT/downloadbench.exe"
 
 FILE="$OUT/md5-100MB.bin"
