@@ -58,14 +58,17 @@ std::wstring CommonAppDataFolder() {
 std::wstring InstallFolder() { return CommonAppDataFolder() + product::InstallSubFolder; }
 
 void LaunchProgram(const wchar_t* executable) {
-    std::wstring commandLine = executable ? std::wstring(executable) : ProgramPath();
+    const std::wstring path = executable ? std::wstring(executable) : ProgramPath();
+    // The path is named as the program and quoted on the command line: an unquoted path with spaces
+    // would let CreateProcess start "C:\Program.exe" for "C:\Program Files\...".
+    std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr,
-                          nullptr, &si, &pi))
+    if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS,
+                          nullptr, nullptr, &si, &pi))
         return;
     UniqueHandle process(pi.hProcess);
     UniqueHandle thread(pi.hThread);

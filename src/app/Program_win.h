@@ -30,7 +30,7 @@ std::wstring CommonAppDataFolder();
 std::wstring InstallFolder();
 
 // Starts the given executable (the program itself when none is given) with no arguments, at idle
-// priority, shown normally. Failures are ignored.
+// priority, shown normally. Failures are ignored. The path may contain spaces.
 void LaunchProgram(const wchar_t* executable = nullptr);
 
 } // namespace zarn
