@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/Handle.h"
 #include "update/ProgramDownload_win.h"
 
 namespace {
@@ -28,23 +29,22 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("dialog-download %.4f ok=%d progress-reports=%u\n", Seconds(start), ok ? 1 : 0, reports);
 
     start = std::chrono::steady_clock::now();
-    HINTERNET net = ::InternetOpenW(L"ZUD", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    HINTERNET request = ::InternetOpenUrlW(net, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
+    zarn::UniqueInternet net(::InternetOpenW(L"ZUD", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    zarn::UniqueInternet request(
+        net ? ::InternetOpenUrlW(net.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0) : nullptr);
     static char piece[65536];
     DWORD got = 0;
     unsigned long long total = 0;
-    HANDLE file =
-        ::CreateFileW((target + L".big").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    while (request && ::InternetReadFile(request, piece, sizeof(piece), &got) && got > 0) {
-        DWORD written = 0;
-        ::WriteFile(file, piece, got, &written, nullptr);
-        total += got;
+    {
+        zarn::UniqueFile file(
+            ::CreateFileW((target + L".big").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        while (request && file && ::InternetReadFile(request.get(), piece, sizeof(piece), &got) && got > 0) {
+            DWORD written = 0;
+            ::WriteFile(file.get(), piece, got, &written, nullptr);
+            total += got;
+        }
     }
-    ::CloseHandle(file);
     ::DeleteFileW((target + L".big").c_str());
-    if (request)
-        ::InternetCloseHandle(request);
-    ::InternetCloseHandle(net);
     std::printf("wininet-64k %.4f bytes=%llu\n", Seconds(start), total);
     return ok ? 0 : 1;
 }
