@@ -27,7 +27,9 @@ namespace zarn {
 CPlexo3App::CPlexo3App() = default;
 CPlexo3App::~CPlexo3App() = default;
 
-CPlexo3App& TheApp() { return *static_cast<CPlexo3App*>(AfxGetApp()); }
+CPlexo3App& TheApp() {
+    return *static_cast<CPlexo3App*>(AfxGetApp());
+}
 
 namespace {
 

@@ -24,15 +24,15 @@ class CPlexo3App : public CWinApp {
     // Throttled (not forced) it runs only in the modes and on the days the throttle allows.
     int CheckForUpdate(bool forced);
 
-    CPrgsDlg UpdateDialog;            // the self-update's download dialog
-    ULONG_PTR GdiplusToken = 0;       // from GdiplusStartup
-    std::wstring UpdateAddress;       // "UpdAddr" of the update configuration (at most 511 characters)
+    CPrgsDlg UpdateDialog;      // the self-update's download dialog
+    ULONG_PTR GdiplusToken = 0; // from GdiplusStartup
+    std::wstring UpdateAddress; // "UpdAddr" of the update configuration (at most 511 characters)
     // The published version key of the last check; a downloaded program's digest must match it.
     std::wstring UpdateKey;
-    UniqueHandle UrlCopiedEvent;      // set by a report thread once it has copied its URL
-    UniqueHandle ReportDoneEvent;     // set by a report thread once its request went out; never reset
-    std::wstring CurrentTitle;        // the game view's latest document title
-    std::wstring CurrentUrl;          // the game view's latest navigated URL
+    UniqueHandle UrlCopiedEvent;  // set by a report thread once it has copied its URL
+    UniqueHandle ReportDoneEvent; // set by a report thread once its request went out; never reset
+    std::wstring CurrentTitle;    // the game view's latest document title
+    std::wstring CurrentUrl;      // the game view's latest navigated URL
 
   private:
     BOOL RunModeWork(RunMode mode);

@@ -27,6 +27,7 @@ inline constexpr const wchar_t* DisableDaysValue = L"DisableDays";
 inline constexpr const wchar_t* NoNetworkText = L"当前网络不可用，请检查网络连接是否正常！";
 inline constexpr const wchar_t* ConfirmUninstallText = L"确定要移除 MirelCorvale极速登录器吗？";
 inline constexpr const wchar_t* OleFailedText = L"初始化OLE库失败";
-inline constexpr const wchar_t* OldFlashText = L"您当前的Flash Player版本过低，是否安装更高版本的Flash Player ?";
+inline constexpr const wchar_t* OldFlashText =
+    L"您当前的Flash Player版本过低，是否安装更高版本的Flash Player ?";
 
 } // namespace zarn::product

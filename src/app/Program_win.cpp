@@ -55,7 +55,9 @@ std::wstring CommonAppDataFolder() {
     return folder;
 }
 
-std::wstring InstallFolder() { return CommonAppDataFolder() + product::InstallSubFolder; }
+std::wstring InstallFolder() {
+    return CommonAppDataFolder() + product::InstallSubFolder;
+}
 
 void LaunchProgram(const wchar_t* executable) {
     const std::wstring path = executable ? std::wstring(executable) : ProgramPath();

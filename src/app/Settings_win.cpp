@@ -28,13 +28,14 @@ void ReadExactBinary(HKEY key, const wchar_t* name, void* buffer, DWORD size) {
     std::vector<BYTE> data(size + 1);
     DWORD type = 0;
     DWORD got = size + 1;
-    if (::RegQueryValueExW(key, name, nullptr, &type, data.data(), &got) == ERROR_SUCCESS && type == REG_BINARY &&
-        got == size)
+    if (::RegQueryValueExW(key, name, nullptr, &type, data.data(), &got) == ERROR_SUCCESS &&
+        type == REG_BINARY && got == size)
         memcpy(buffer, data.data(), size);
 }
 
 SystemDate ToSystemDate(const SYSTEMTIME& t) {
-    return SystemDate{t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    return SystemDate{t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                      t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
 }
 
 uint32_t ReadDisableDays() {
@@ -61,7 +62,9 @@ bool IsUpdateCheckDue() {
     return IsUpdateCheckDueRule(stored, ToSystemDate(now), ReadDisableDays());
 }
 
-bool IsDisabledWeekday(unsigned weekday) { return IsDisabledWeekdayRule(ReadDisableDays(), weekday); }
+bool IsDisabledWeekday(unsigned weekday) {
+    return IsDisabledWeekdayRule(ReadDisableDays(), weekday);
+}
 
 bool WriteUpdateTime() {
     UniqueHKey key = OpenProductKey(KEY_WRITE);

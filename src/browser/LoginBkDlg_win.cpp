@@ -3,6 +3,8 @@
 
 namespace zarn {
 
-INT_PTR RunLoginBackdrop(HWND) { return IDCANCEL; }
+INT_PTR RunLoginBackdrop(HWND) {
+    return IDCANCEL;
+}
 
 } // namespace zarn

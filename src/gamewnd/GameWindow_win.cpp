@@ -3,6 +3,8 @@
 
 namespace zarn {
 
-BOOL CreateGameWindow(CPlexo3App&) { return FALSE; }
+BOOL CreateGameWindow(CPlexo3App&) {
+    return FALSE;
+}
 
 } // namespace zarn

@@ -7,7 +7,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-
 #include "BuildHosts.h"
 #include "app/FileTree_win.h"
 #include "app/Plexo3App_win.h"

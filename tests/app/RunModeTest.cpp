@@ -40,7 +40,8 @@ TEST(RunMode, NoSwitchDependsOnTheProgramsFolder) {
     // A substring test on upper-cased paths: other case and sub-folders count as inside.
     EXPECT_EQ(Choose({}, L"c:\\programdata\\mirel\\other\\Zarn.exe").Mode, RunMode::Install);
     EXPECT_EQ(Choose({}, L"c:\\programdata\\mirel\\daruravoz\\Zarn.exe").Mode, RunMode::Installed);
-    EXPECT_EQ(Choose({}, L"D:\\copy\\C:\\ProgramData\\Mirel\\DaruRavoz\\sub\\Zarn.exe").Mode, RunMode::Installed);
+    EXPECT_EQ(Choose({}, L"D:\\copy\\C:\\ProgramData\\Mirel\\DaruRavoz\\sub\\Zarn.exe").Mode,
+              RunMode::Installed);
     EXPECT_EQ(Choose({}, L"C:\\ProgramData\\Mirel\\DaruRavo.exe").Mode, RunMode::Install);
 }
 

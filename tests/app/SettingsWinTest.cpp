@@ -20,10 +20,11 @@ class Settings : public ::testing::Test {
 
     static void Store(const wchar_t* name, DWORD type, const void* data, DWORD size) {
         UniqueHKey key;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, product::RegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                    key.put(), nullptr),
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, product::RegistryKey, 0, nullptr, 0, KEY_WRITE,
+                                    nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
-        ASSERT_EQ(::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        ASSERT_EQ(::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size),
+                  ERROR_SUCCESS);
     }
     static std::vector<BYTE> Read(const wchar_t* name, DWORD* type) {
         BYTE data[64] = {};

@@ -42,7 +42,7 @@ TEST_P(Offline, ShowsTheNetworkMessageAndChangesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryMode, Offline,
-                         ::testing::Values(L"", L"/webMirelD", L"/ZarnD", L"/uninst", L"/update", L"/newgm /1 /0",
-                                           L"/gmhall /1", L"/unknown"));
+                         ::testing::Values(L"", L"/webMirelD", L"/ZarnD", L"/uninst", L"/update",
+                                           L"/newgm /1 /0", L"/gmhall /1", L"/unknown"));
 
 } // namespace

@@ -48,7 +48,7 @@ TEST(UpdateThrottle, StoredTimeRoundTripsInSystemTimeLayout) {
     const StoredTime bytes = EncodeSystemDate(t);
     EXPECT_EQ(bytes[0], 0xDD); // 2013 little-endian
     EXPECT_EQ(bytes[1], 0x07);
-    EXPECT_EQ(bytes[6], 27);   // wDay is the fourth field
+    EXPECT_EQ(bytes[6], 27); // wDay is the fourth field
     const SystemDate back = DecodeSystemDate(bytes);
     EXPECT_EQ(back.Year, 2013);
     EXPECT_EQ(back.Day, 27);

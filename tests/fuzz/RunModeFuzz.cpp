@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         else
             args.back().push_back(c);
     }
-    const zarn::RunModeChoice choice = zarn::ChooseRunMode(args, L"C:\\ProgramData\\Mirel\\DaruRavoz", args[0]);
+    const zarn::RunModeChoice choice =
+        zarn::ChooseRunMode(args, L"C:\\ProgramData\\Mirel\\DaruRavoz", args[0]);
     if (static_cast<int>(choice.Mode) < 0 || static_cast<int>(choice.Mode) > 7)
         __builtin_trap();
     return 0;

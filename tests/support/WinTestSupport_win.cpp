@@ -39,7 +39,9 @@ std::wstring Folder(int csidl) {
 
 } // namespace
 
-std::wstring ZarnExe() { return TestExeFolder() + L"Zarn.exe"; }
+std::wstring ZarnExe() {
+    return TestExeFolder() + L"Zarn.exe";
+}
 
 std::wstring TestStateFolder() {
     const std::wstring folder = TestExeFolder() + L"test-state";
@@ -193,7 +195,9 @@ bool RegistryKeyExists(HKEY root, const std::wstring& path) {
     return ::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     std::vector<std::wstring> names;
