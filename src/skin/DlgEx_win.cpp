@@ -118,6 +118,15 @@ void CDlgEx::UpdateSkinRegion() {
         region.release(); // the window owns it now
 }
 
+void CDlgEx::SetFrameLayout(int titleHeight, int frameWidth, int buttonRightMargin, int buttonTop,
+                            int buttonGap) {
+    TitleHeight = titleHeight;
+    FrameWidth = frameWidth;
+    ButtonRightMargin = buttonRightMargin;
+    ButtonTop = buttonTop;
+    ButtonGap = buttonGap;
+}
+
 void CDlgEx::InvalidateTitleButtons() {
     for (CBtnEx* button : {&CloseButton, &MinimizeButton, &MaximizeButton}) {
         if (button->GetSafeHwnd())

@@ -28,6 +28,8 @@ class CDlgEx : public CDialog {
     void UpdateSkinRegion();
     // Repaints every existing title-bar button.
     void InvalidateTitleButtons();
+    // Sets the title band, frame and title-button placement in one go (a subclass's OnInitDialog).
+    void SetFrameLayout(int titleHeight, int frameWidth, int buttonRightMargin, int buttonTop, int buttonGap);
 
     // Title-bar button actions.
     virtual void OnCloseButton();

@@ -25,11 +25,7 @@ SIZE CMessageBox::MeasureText(HDC dc) const {
 
 BOOL CMessageBox::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    TitleHeight = 30;
-    FrameWidth = 4;
-    ButtonRightMargin = 0;
-    ButtonTop = 0;
-    ButtonGap = 0;
+    SetFrameLayout(30, 4, 0, 0, 0);
     SetSkin(BackgroundImage.release(), FALSE, TRUE, nullptr, nullptr, nullptr, CloseImage.get());
     SetTitle(Caption);
 

@@ -57,11 +57,7 @@ void CPrgsDlg::DoDataExchange(DataExchange& exchange) {
 
 BOOL CPrgsDlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    TitleHeight = 30;
-    FrameWidth = 4;
-    ButtonRightMargin = 0;
-    ButtonTop = 0;
-    ButtonGap = 0;
+    SetFrameLayout(30, 4, 0, 0, 0);
     SetTitle(L"版本更新中...");
 
     const HINSTANCE instance = AfxGetInstanceHandle();

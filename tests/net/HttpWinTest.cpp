@@ -16,11 +16,6 @@ using namespace zarn::test;
 
 namespace {
 
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class Http : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -69,9 +64,9 @@ TEST_F(Http, SendGetRefusesWhatItCannotSend) {
 
 TEST_F(Http, StreamsAWholeBodyInSmallPieces) {
     EXPECT_TRUE(Stream(L"files/blob?size=100000"));
-    EXPECT_EQ(ReadBytes(Target).size(), 100000u);
+    EXPECT_EQ(ReadFileBytes(Target).size(), 100000u);
     EXPECT_TRUE(Stream(L"files/blob?size=0")) << "an announced length of 0 is complete";
-    EXPECT_EQ(ReadBytes(Target).size(), 0u);
+    EXPECT_EQ(ReadFileBytes(Target).size(), 0u);
 }
 
 TEST_F(Http, StatusAndLengthRules) {
@@ -87,7 +82,7 @@ TEST_F(Http, StatusAndLengthRules) {
     EXPECT_FALSE(FileExists(Target));
     PortalControl(L"/__portal/fault?path=/files/blob&kind=short");
     EXPECT_FALSE(Stream(L"files/blob?size=50000"));
-    const size_t partial = ReadBytes(Target).size();
+    const size_t partial = ReadFileBytes(Target).size();
     EXPECT_GT(partial, 0u);
     EXPECT_LT(partial, 50000u) << "the partial file stays";
     EXPECT_TRUE(::DeleteFileW(Target.c_str())) << "and is closed";

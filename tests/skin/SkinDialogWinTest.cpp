@@ -63,11 +63,7 @@ class ShowcaseDialog : public CDlgEx {
     BOOL OnInitDialog() override {
         CDlgEx::OnInitDialog();
         SetSize(640, 380);
-        TitleHeight = 30;
-        FrameWidth = 4;
-        ButtonRightMargin = 0;
-        ButtonTop = 0;
-        ButtonGap = 0;
+        SetFrameLayout(30, 4, 0, 0, 0);
         CaptionWeight = 600;
         Resizable = TRUE;
         SetTitle(L"MirelCorvale 皮肤展示");

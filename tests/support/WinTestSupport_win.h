@@ -45,6 +45,8 @@ bool PortalControl(const std::wstring& pathAndQuery);
 void ResetProgramState();
 bool RegistryKeyExists(HKEY root, const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// The whole file (empty when it cannot be read); reads files others have open too.
+std::string ReadFileBytes(const std::wstring& path);
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 } // namespace zarn::test

@@ -57,16 +57,12 @@ class SelfUpdate : public ::testing::Test {
         std::ofstream out(path.c_str(), std::ios::binary);
         out << bytes;
     }
-    static std::string ReadBytes(const std::wstring& path) {
-        std::ifstream in(path.c_str(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     std::wstring New() const { return Folder + L"\\NewZarn.exe"; }
     std::wstring Old() const { return Folder + L"\\OldZarn.exe"; }
 
     // A failed update: the program is untouched, and the partial file (if any) can go at once.
     void ExpectFailedAndClean() {
-        EXPECT_EQ(ReadBytes(Program), OldBytes);
+        EXPECT_EQ(ReadFileBytes(Program), OldBytes);
         EXPECT_FALSE(FileExists(Old()));
         if (FileExists(New())) {
             EXPECT_TRUE(::DeleteFileW(New().c_str())) << "partial file still open: " << ::GetLastError();
@@ -81,8 +77,8 @@ class SelfUpdate : public ::testing::Test {
 TEST_F(SelfUpdate, ACompleteCheckedDownloadSwapsTheProgram) {
     ASSERT_TRUE(DownloadAndSwap(App, Program));
     EXPECT_EQ(App.UpdateDialog.FinalPosition(), 100u) << "the bar reaches 100 before IDOK";
-    EXPECT_EQ(ReadBytes(Program), Payload);
-    EXPECT_EQ(ReadBytes(Old()), OldBytes);
+    EXPECT_EQ(ReadFileBytes(Program), Payload);
+    EXPECT_EQ(ReadFileBytes(Old()), OldBytes);
     EXPECT_FALSE(FileExists(New()));
     EXPECT_EQ(Md5OfFile(Program), Md5Hex(Payload));
     EXPECT_EQ(VersionKey(Program), VersionKeyOf(Md5Hex(Payload), L"3002"));
@@ -91,7 +87,7 @@ TEST_F(SelfUpdate, ACompleteCheckedDownloadSwapsTheProgram) {
 TEST_F(SelfUpdate, WithoutAPublishedKeyTheLengthDecides) {
     App.UpdateKey.clear();
     ASSERT_TRUE(DownloadAndSwap(App, Program));
-    EXPECT_EQ(ReadBytes(Program), Payload);
+    EXPECT_EQ(ReadFileBytes(Program), Payload);
 }
 
 TEST_F(SelfUpdate, ServerFaultsFail) {
@@ -186,18 +182,18 @@ TEST_F(SelfUpdate, ASwapThatCannotFinishPutsTheProgramBack) {
     // A directory where the old file should go: the first rename fails, nothing moves.
     ::CreateDirectoryW(Old().c_str(), nullptr);
     EXPECT_FALSE(SwapProgramFiles(Program, New(), Old()));
-    EXPECT_EQ(ReadBytes(Program), OldBytes);
+    EXPECT_EQ(ReadFileBytes(Program), OldBytes);
     ::RemoveDirectoryW(Old().c_str());
     // The new file missing: the second rename fails after the first succeeded; the program comes back.
     ::DeleteFileW(New().c_str());
     EXPECT_FALSE(SwapProgramFiles(Program, New(), Old()));
-    EXPECT_EQ(ReadBytes(Program), OldBytes);
+    EXPECT_EQ(ReadFileBytes(Program), OldBytes);
     EXPECT_FALSE(FileExists(Old()));
     // And the ordinary case.
     WriteBytes(New(), Payload);
     EXPECT_TRUE(SwapProgramFiles(Program, New(), Old()));
-    EXPECT_EQ(ReadBytes(Program), Payload);
-    EXPECT_EQ(ReadBytes(Old()), OldBytes);
+    EXPECT_EQ(ReadFileBytes(Program), Payload);
+    EXPECT_EQ(ReadFileBytes(Old()), OldBytes);
 }
 
 } // namespace

@@ -21,11 +21,6 @@ using namespace zarn::test;
 
 namespace {
 
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::wstring Port() {
     const std::wstring host = build::StatsHost;
     return host.substr(host.find(L':') + 1);
@@ -44,7 +39,7 @@ class UpdateFlow : public ::testing::Test {
         ResetProgramState();
         PortalControl(L"/__portal/reset");
         Launcher = InstalledCopy();
-        Original = ReadBytes(Launcher);
+        Original = ReadFileBytes(Launcher);
         // The "new build": the same program with bytes appended, so that it runs and differs.
         NewBuild = Original + std::string("\0new build 3.0.0.3", 18);
         const std::wstring payload = MakeScratchFolder(L"updateflow") + L"\\Zarn-new.exe";
@@ -87,7 +82,7 @@ TEST_F(UpdateFlow, AnEqualKeyInAnyLetterCaseMeansNoUpdate) {
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn.htm").size(), 1u);
     EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
-    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), Original);
     EXPECT_FALSE(FileExists(Beside(L"NewZarn.exe")));
     EXPECT_FALSE(FileExists(Beside(L"ConfigZarn.htm"))) << "the configuration file is deleted after reading";
     EXPECT_EQ(LoggedPaths(LogStart, "/active.htm?tag=zarn&").size(), 1u) << "the start goes on";
@@ -102,15 +97,15 @@ TEST_F(UpdateFlow, AnEmptyKeyOrAFailedFetchMeansNoUpdate) {
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn.htm").size(), 3u);
     EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
-    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), Original);
 }
 
 TEST_F(UpdateFlow, ADifferentKeyDownloadsSwapsAndRestarts) {
     Publish(NewBuildKey(), Download());
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
     EXPECT_EQ(LoggedPaths(LogStart, "/files/Zarn.exe").size(), 1u);
-    EXPECT_EQ(ReadBytes(Launcher), NewBuild);
-    EXPECT_EQ(ReadBytes(Beside(L"OldZarn.exe")), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), NewBuild);
+    EXPECT_EQ(ReadFileBytes(Beside(L"OldZarn.exe")), Original);
     EXPECT_FALSE(FileExists(Beside(L"NewZarn.exe")));
     EXPECT_TRUE(RestartedProgramReported());
     EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, product::RegistryKey)) << "UpdTime written";
@@ -128,14 +123,14 @@ TEST_F(UpdateFlow, AnOverlongAddressIsRefusedNotCut) {
     ASSERT_TRUE(RunToEnd(Launcher, L"/update"));
     EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn.htm").size(), 1u);
     EXPECT_TRUE(LoggedPaths(LogStart, "/files/").empty());
-    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), Original);
 }
 
 TEST_F(UpdateFlow, UpdateModeSwapsAndRestarts) {
     Publish(NewBuildKey(), Download());
     ASSERT_TRUE(RunToEnd(Launcher, L"/update"));
-    EXPECT_EQ(ReadBytes(Launcher), NewBuild);
-    EXPECT_EQ(ReadBytes(Beside(L"OldZarn.exe")), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), NewBuild);
+    EXPECT_EQ(ReadFileBytes(Beside(L"OldZarn.exe")), Original);
     EXPECT_FALSE(FileExists(Beside(L"NewZarn.exe")));
     EXPECT_TRUE(RestartedProgramReported());
 }
@@ -145,14 +140,14 @@ TEST_F(UpdateFlow, AFailedDownloadLeavesTheProgramRunningAsALauncher) {
     PortalControl(L"/__portal/fault?path=/files/Zarn.exe&kind=500");
     ASSERT_TRUE(RunToEnd(Launcher, L"/update"));
     EXPECT_EQ(LoggedPaths(LogStart, "/files/Zarn.exe").size(), 1u);
-    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), Original);
     EXPECT_FALSE(FileExists(Beside(L"OldZarn.exe")));
 
     // A key that does not match what arrives: refused as well.
     PortalControl(L"/__portal/fault?path=/files/Zarn.exe&kind=none");
     Publish(L"00000000000000000000000000003003", Download());
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD"));
-    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), Original);
     EXPECT_FALSE(FileExists(Beside(L"OldZarn.exe")));
 }
 
@@ -162,7 +157,7 @@ TEST_F(UpdateFlow, AStalledConfigurationHostDelaysTheStartOnlyByTheReceiveTimeou
     const DWORD start = ::GetTickCount();
     ASSERT_TRUE(RunToEnd(Launcher, L"/ZarnD", 90000));
     EXPECT_LT(::GetTickCount() - start, 45000u) << "bounded by the 10 s receive timeout, not the host";
-    EXPECT_EQ(ReadBytes(Launcher), Original);
+    EXPECT_EQ(ReadFileBytes(Launcher), Original);
     EXPECT_EQ(LoggedPaths(LogStart, "/active.htm?tag=zarn&").size(), 1u) << "the start goes on";
 }
 
