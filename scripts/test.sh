@@ -110,7 +110,12 @@ if zarn_build_win; then
   fi
 
   zarn_portal_start probe
-  (cd "$ZARN_BUILD/win" && ctest -E 'Offline' -R "$FILTER" --output-on-failure) >"$ZARN_BUILD/win-tests.log" 2>&1
+  # Window tests under Wine without a window manager depend on the X server's timing; a test that
+  # fails is run once more, and the log keeps both runs.
+  (cd "$ZARN_BUILD/win" && ctest -E 'Offline' -R "$FILTER" --output-on-failure --repeat until-pass:2) \
+    >"$ZARN_BUILD/win-tests.log" 2>&1
+  grep -q 'Test Failed\|\*\*\*Failed\|\*\*\*Timeout' "$ZARN_BUILD/win-tests.log" &&
+    echo "note: some Windows-side tests passed only on their second run (see $ZARN_BUILD/win-tests.log)"
   tail -3 "$ZARN_BUILD/win-tests.log"
   count_ctest "$ZARN_BUILD/win-tests.log" win
 else

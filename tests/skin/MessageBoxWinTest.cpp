@@ -277,9 +277,16 @@ TEST(SkinMessageBox, RealMouseOnTheCloseButtonHoversAndCancels) {
     ASSERT_TRUE(close);
     int compared = 0, mismatched = 0;
     const int result = ShowAndAnswer(MB_YESNO, L"鼠标", [&](HWND b) {
+        HWND closeButton = ::GetDlgItem(b, 50000);
         RECT r{};
-        ::GetWindowRect(::GetDlgItem(b, 50000), &r);
-        ::SetCursorPos(r.left + 16, r.top + 14);
+        ::GetWindowRect(closeButton, &r);
+        // Windows of earlier tests may still be closing over the screen's centre: wait until the real
+        // mouse would reach our close button.
+        ::SetWindowPos(b, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        const POINT target{r.left + 16, r.top + 14};
+        for (int i = 0; i < 100 && ::WindowFromPoint(target) != closeButton; ++i)
+            ::Sleep(50);
+        ::SetCursorPos(target.x, target.y);
         INPUT move{};
         move.type = INPUT_MOUSE;
         move.mi.dwFlags = MOUSEEVENTF_MOVE;
@@ -304,6 +311,11 @@ TEST(SkinMessageBox, RealMouseOnTheCloseButtonHoversAndCancels) {
         click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
         ::SendInput(2, click, sizeof(INPUT));
+        // Should the click not arrive, end the box with "否" so that the test fails instead of hanging.
+        for (int i = 0; i < 100 && ::IsWindow(b); ++i)
+            ::Sleep(50);
+        if (::IsWindow(b))
+            Click(b, 5001);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_GT(compared, 100);
