@@ -104,7 +104,7 @@ if zarn_build_win; then
 
   # First with the probe site down: the program must believe there is no network.
   if [ "${ZARN_SKIP_OFFLINE:-0}" != 1 ]; then
-    (cd "$ZARN_BUILD/win" && ctest -R 'Offline' --output-on-failure) >"$ZARN_BUILD/win-offline.log" 2>&1
+    (cd "$ZARN_BUILD/win" && ctest -R 'Offline' --output-on-failure --repeat until-pass:2) >"$ZARN_BUILD/win-offline.log" 2>&1
     tail -3 "$ZARN_BUILD/win-offline.log"
     count_ctest "$ZARN_BUILD/win-offline.log" win-offline
   fi
