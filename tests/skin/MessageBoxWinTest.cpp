@@ -286,6 +286,14 @@ TEST(SkinMessageBox, RealMouseOnTheCloseButtonHoversAndCancels) {
         const POINT target{r.left + 16, r.top + 14};
         for (int i = 0; i < 100 && ::WindowFromPoint(target) != closeButton; ++i)
             ::Sleep(50);
+        // An absolute move through the input queue as well: Wine ignores SetCursorPos while the
+        // process is not the foreground one (as in a fresh prefix).
+        INPUT to{};
+        to.type = INPUT_MOUSE;
+        to.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        to.mi.dx = static_cast<LONG>((target.x * 65535LL) / (::GetSystemMetrics(SM_CXSCREEN) - 1));
+        to.mi.dy = static_cast<LONG>((target.y * 65535LL) / (::GetSystemMetrics(SM_CYSCREEN) - 1));
+        ::SendInput(1, &to, sizeof(INPUT));
         ::SetCursorPos(target.x, target.y);
         INPUT move{};
         move.type = INPUT_MOUSE;
