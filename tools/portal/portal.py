@@ -469,6 +469,9 @@ class PortalHandler(BaseHTTPRequestHandler):
 
     def _send(self, reply, head=False, fault=None):
         kind, seconds = fault or (None, 0)
+        # Taken before any byte goes out: a reset that arrives while the first half of a stalled body
+        # is on its way must still end the stall.
+        generation = self.server.state.generation
         if kind == "404":
             reply = text(404, "not found (injected fault)\n")
         elif kind == "500":
@@ -494,7 +497,7 @@ class PortalHandler(BaseHTTPRequestHandler):
                 return
             self._write_body(reply, reply.length // 2 if kind in ("short", "stall") else reply.length)
             if kind == "stall":
-                self._stall(seconds)
+                self._stall(seconds, generation)
         except (BrokenPipeError, ConnectionResetError, ConnectionAbortedError):
             self.close_connection = True
 
@@ -508,9 +511,8 @@ class PortalHandler(BaseHTTPRequestHandler):
             limit -= len(chunk)
         self.wfile.flush()
 
-    def _stall(self, seconds):
+    def _stall(self, seconds, generation):
         state = self.server.state
-        generation = state.generation
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
             if state.generation != generation or state.stopping.is_set() or self._client_gone():
