@@ -9,6 +9,12 @@ set(ZARN_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 target_compile_definitions(zarn_portable PUBLIC ${ZARN_WIN_DEFINES})
 
+# What only one of the two builds would show at run time fails both at compile time: a cast between
+# function-pointer types can hide a calling-convention mismatch (a stack fault on i686 alone), and an
+# integer of another size made into a pointer (on x86_64 alone) is refused; C++ itself refuses a
+# pointer squeezed into a smaller integer.
+list(APPEND ZARN_WARNINGS -Werror=cast-function-type -Werror=int-to-pointer-cast)
+
 # Everything but the entry point, so that the tests link the same code the program runs.
 set(ZARN_WIN_SOURCES ${ZARN_ALL_SOURCES})
 list(FILTER ZARN_WIN_SOURCES INCLUDE REGEX "/src/framework/|_win\\.cpp$")

@@ -10,22 +10,44 @@ zarn_pick_ports() {
   export ZARN_PORT ZARN_PROBE_PORT
 }
 
-# Configures and builds Zarn.exe and the Windows tests with every host on the local portal.
-zarn_build_win() {
-  local host="127.0.0.1:$ZARN_PORT"
-  cmake -S "$ROOT" -B "$ZARN_BUILD/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DZARN_PORTAL_HOST="$host" -DZARN_STATS_HOST="$host" -DZARN_SIGNIN_HOST="$host" \
+# The two Windows builds: i686 is the release build, x86_64 the 64-bit one. Each lives in
+# $ZARN_BUILD/<arch> and keeps its tests' scratch files in <build>/test-state.
+ZARN_WIN_ARCHES=(i686 x86_64)
+
+# Configures and builds Zarn.exe and the Windows tests for one architecture, with every host on the
+# local portal. The tests run under the loader the scripts name, not one found at configure time.
+zarn_build_win() { # i686|x86_64
+  local arch=$1 host="127.0.0.1:$ZARN_PORT" loader=/usr/lib/wine/wine
+  [ "$arch" = x86_64 ] && loader=/usr/lib/wine/wine64
+  cmake -S "$ROOT" -B "$ZARN_BUILD/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$loader" \
+    -DZARN_PORTAL_HOST="$host" -DZARN_STATS_HOST="$host" -DZARN_SIGNIN_HOST="$host" \
     -DZARN_QQ_OPEN_HOST="$host" -DZARN_FLASH_HOST="$host" -DZARN_PROBE_HOST="127.0.0.1:$ZARN_PROBE_PORT" \
-    "-DZARN_ALLOWED_DOMAINS=localhost;zarn-dl.test;zarn-cdn.test" >"$ZARN_BUILD/win-configure.log" 2>&1 &&
-    cmake --build "$ZARN_BUILD/win"
+    "-DZARN_ALLOWED_DOMAINS=localhost;zarn-dl.test;zarn-cdn.test" >"$ZARN_BUILD/$arch-configure.log" 2>&1 &&
+    cmake --build "$ZARN_BUILD/$arch"
 }
 
-ZARN_STATE_DIR="$ZARN_BUILD/win/test-state"
+# The build this machine can run: the i686 release build where 32-bit code runs, x86_64 elsewhere.
+# Says which on stderr.
+zarn_runnable_arch() {
+  local probe
+  if probe=$(bash "$ROOT/scripts/probe-32bit.sh"); then
+    echo "using the i686 build (this machine runs 32-bit code)" >&2
+    echo i686
+  else
+    echo "using the x86_64 build: this machine runs no 32-bit code (${probe#no: })" >&2
+    echo x86_64
+  fi
+}
 
-zarn_portal_start() { # portal | probe
-  mkdir -p "$ZARN_STATE_DIR"
-  local port=$ZARN_PORT log="$ZARN_STATE_DIR/portal-requests.jsonl"
-  [ "$1" = probe ] && port=$ZARN_PROBE_PORT && log="$ZARN_STATE_DIR/probe-requests.jsonl"
+zarn_state_dir() { # i686|x86_64
+  echo "$ZARN_BUILD/$1/test-state"
+}
+
+zarn_portal_start() { # portal|probe <state folder>
+  mkdir -p "$2"
+  local port=$ZARN_PORT log="$2/portal-requests.jsonl"
+  [ "$1" = probe ] && port=$ZARN_PROBE_PORT && log="$2/probe-requests.jsonl"
   "$ROOT/tools/portal/portalctl" stop --pidfile "$ZARN_BUILD/$1.pid" >/dev/null 2>&1
   "$ROOT/tools/portal/portalctl" start --port "$port" --log "$log" --pidfile "$ZARN_BUILD/$1.pid"
 }

@@ -11,15 +11,18 @@ export ZARN_BUILD=${ZARN_BUILD:-$ROOT/build}
 OUT=$(realpath -m "${1:-$ZARN_BUILD/gallery}")
 mkdir -p "$OUT"
 # shellcheck source=wine-env.sh
+source "$ROOT/scripts/common.sh"
 source "$ROOT/scripts/wine-env.sh"
-cmake --build "$ZARN_BUILD/win" --target zarn_wintests >/dev/null
+ARCH=$(zarn_runnable_arch)
+zarn_wine_use "$ARCH"
+cmake --build "$ZARN_BUILD/$ARCH" --target zarn_wintests >/dev/null
 zarn_xvfb_start
 trap 'zarn_xvfb_stop' EXIT
 zarn_prefix_ready
 
 export ZARN_GALLERY_DIR="Z:${OUT//\//\\}"
 export ZARN_GALLERY_HOLD=8
-(cd "$ZARN_BUILD/win" && wine zarn_wintests.exe --gtest_filter='SkinGallery.*' </dev/null >"$OUT/gallery.log" 2>&1) &
+(cd "$ZARN_BUILD/$ARCH" && wine zarn_wintests.exe --gtest_filter='SkinGallery.*' </dev/null >"$OUT/gallery.log" 2>&1) &
 RUN=$!
 sleep 10
 import -window root "$OUT/screen.png"

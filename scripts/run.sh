@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds Zarn.exe against the local portal, starts the portal and runs the program under Wine.
+# Sets up, builds Zarn.exe against the local portal, starts the portal and runs the program under Wine:
+# the i686 release build where this machine runs 32-bit code, the x86_64 build where it does not.
 # With a display (DISPLAY set) the windows appear there; without one it runs on Xvfb and saves a
 # screenshot every second into a folder it prints.
 #
@@ -16,8 +17,11 @@ mkdir -p "$ZARN_BUILD"
 bash scripts/setup-deps.sh || exit 1
 source scripts/common.sh
 zarn_pick_ports
-zarn_build_win || { echo "build failed"; exit 1; }
+ARCH=$(zarn_runnable_arch)
+zarn_build_win "$ARCH" || { echo "build failed"; exit 1; }
 source scripts/wine-env.sh
+zarn_wine_use "$ARCH"
+STATE=$(zarn_state_dir "$ARCH")
 
 HEADLESS=0
 if [ -z "${DISPLAY:-}" ]; then
@@ -32,12 +36,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-zarn_prefix_ready
-zarn_portal_start portal
-zarn_portal_start probe
-echo "local portal: http://127.0.0.1:$ZARN_PORT/ (requests logged to $ZARN_STATE_DIR/portal-requests.jsonl)"
+zarn_prefix_ready || exit 1
+zarn_portal_start portal "$STATE"
+zarn_portal_start probe "$STATE"
+echo "local portal: http://127.0.0.1:$ZARN_PORT/ (requests logged to $STATE/portal-requests.jsonl)"
 
-wine "$ZARN_BUILD/win/Zarn.exe" "$@" &
+wine "$ZARN_BUILD/$ARCH/Zarn.exe" "$@" &
 PROGRAM=$!
 
 if [ "$HEADLESS" = 0 ]; then

@@ -1,26 +1,37 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a fresh Debian 12 machine.
-# Safe to run again: it only installs what is missing.
+# Safe to run again: it only installs what is missing. 32-bit Wine is installed only where this
+# machine runs 32-bit code (scripts/probe-32bit.sh); 64-bit Wine always.
 set -euo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  touch /tmp/.zarn-apt-stale
+# The probe itself needs the assembler and linker.
+command -v as >/dev/null && command -v ld >/dev/null || need+=(binutils)
+if [ ${#need[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq && apt-get install -y -qq --no-install-recommends binutils >/dev/null
+  need=()
 fi
 
-pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake ninja-build googletest libgtest-dev
-      wine wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales python3 clang
-      x11-utils python3-pil)
+pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+      cmake ninja-build googletest libgtest-dev wine64 xvfb xdotool imagemagick fonts-wqy-microhei locales
+      python3 clang x11-utils python3-pil)
+if probe=$(bash "$HERE/probe-32bit.sh"); then
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  pkgs+=(wine wine32:i386)
+else
+  echo "setup: $probe; 32-bit Wine is not installed"
+fi
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "setup: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  apt-get install -y -qq --no-install-recommends $(printf '%s\n' "${need[@]}" | sort -u) >/dev/null
 fi
 
 # Chinese text in Wine needs a zh_CN.UTF-8 locale on the Unix side.
@@ -28,5 +39,10 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen >/dev/null
+fi
+
+if [ ! -x /usr/lib/wine/wine64 ]; then
+  echo "setup: no 64-bit Wine loader (/usr/lib/wine/wine64) after installing wine64" >&2
+  exit 1
 fi
 echo "setup: dependencies ready"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the native suite (sanitizers), the portal's own tests, short
-# fuzzing runs, and the Windows-side suite under Wine against the local portal. Ends with one line
-# "N passed, N failed" and exits non-zero on any failure.
+# fuzzing runs, both Windows builds (i686, the release build, and x86_64) with their executable checks,
+# and the Windows-side suite under Wine against the local portal: on each build where this machine
+# runs 32-bit code, on the x86_64 build alone where it does not (the i686 run then counts as
+# skipped). Ends with one line "N passed, N failed, N skipped" and exits non-zero on any failure.
 #
 #   scripts/test.sh            everything
 #   ZARN_FUZZ_SECONDS=0        skip the fuzzers
@@ -17,11 +19,13 @@ mkdir -p "$ZARN_BUILD"
 
 PASSED=0
 FAILED=0
+SKIPPED=0
+WIN_RAN=0
 FAILURES=()
 
 # Adds a CTest run's numbers from its summary line.
 count_ctest() { # <log> <label>
-  local line total failed
+  local line total failed skipped
   line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1)
   if [ -z "$line" ]; then
     if grep -q 'No tests were found' "$1"; then return 0; fi
@@ -29,8 +33,10 @@ count_ctest() { # <log> <label>
   fi
   failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
   total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
-  PASSED=$((PASSED + total - failed)); FAILED=$((FAILED + failed))
-  [ "$failed" -eq 0 ] || FAILURES+=("$2: $(grep -E '^\s+[0-9]+ - ' "$1" | sed -E 's/^\s+//' | tr '\n' ';')")
+  # A test that skips itself (GTEST_SKIP) is in the total but neither passed nor failed.
+  skipped=$(grep -cE '^\s+[0-9]+ - .*\(Skipped\)$' "$1")
+  PASSED=$((PASSED + total - failed - skipped)); FAILED=$((FAILED + failed)); SKIPPED=$((SKIPPED + skipped))
+  [ "$failed" -eq 0 ] || FAILURES+=("$2: $(grep -E '^\s+[0-9]+ - ' "$1" | grep -v '(Skipped)$' | sed -E 's/^\s+//' | tr '\n' ';')")
 }
 
 step() { echo; echo "== $*"; }
@@ -79,50 +85,85 @@ if [ "$FUZZ_SECONDS" != 0 ]; then
   fi
 fi
 
-step "Windows build against the local portal"
-source scripts/common.sh
-zarn_pick_ports
-if zarn_build_win; then
-  step "executable checks"
-  if python3 tests/build/check_exe.py "$ZARN_BUILD/win/Zarn.exe" >"$ZARN_BUILD/exe-checks.log" 2>&1; then
-    n=$(grep -oE '^Ran [0-9]+' "$ZARN_BUILD/exe-checks.log" | grep -oE '[0-9]+'); PASSED=$((PASSED + n))
-    echo "Zarn.exe: $n checks passed"
-  else
-    FAILED=$((FAILED + 1)); FAILURES+=("executable checks"); tail -20 "$ZARN_BUILD/exe-checks.log"
+# The Windows-side suite of one build under its own Wine prefix: first the no-network cases with the
+# probe site down, then the rest with the local portal up. Sets WIN_RAN to the number of tests run.
+run_win_suite() { # i686|x86_64
+  local arch=$1 state log
+  state=$(zarn_state_dir "$arch")
+  WIN_RAN=0
+  zarn_wine_use "$arch"
+  step "Windows-side tests under Wine ($arch build, prefix $WINEARCH)"
+  if ! zarn_prefix_ready; then
+    FAILED=$((FAILED + 1)); FAILURES+=("$arch: Wine cannot run this build here"); return
   fi
-
-  step "Windows-side tests under Wine"
-  # shellcheck source=wine-env.sh
-  source scripts/wine-env.sh
-  zarn_xvfb_start && zarn_prefix_ready
-  mkdir -p "$ZARN_STATE_DIR"
-  : >"$ZARN_STATE_DIR/portal-requests.jsonl"
+  mkdir -p "$state"
+  : >"$state/portal-requests.jsonl"
   PORTALS_STARTED=1
   zarn_portal_stop probe
-  zarn_portal_start portal
-  FILTER=${ZARN_WIN_FILTER:-.}
+  zarn_portal_start portal "$state"
+  local filter=${ZARN_WIN_FILTER:-.}
+  local before=$((PASSED + FAILED + SKIPPED))
 
-  # First with the probe site down: the program must believe there is no network.
+  # With the probe site down the program must believe there is no network.
   if [ "${ZARN_SKIP_OFFLINE:-0}" != 1 ]; then
-    (cd "$ZARN_BUILD/win" && ctest -R 'Offline' --output-on-failure --repeat until-pass:2) >"$ZARN_BUILD/win-offline.log" 2>&1
-    tail -3 "$ZARN_BUILD/win-offline.log"
-    count_ctest "$ZARN_BUILD/win-offline.log" win-offline
+    log="$ZARN_BUILD/$arch-offline.log"
+    (cd "$ZARN_BUILD/$arch" && ctest -R 'Offline' --output-on-failure --repeat until-pass:2) >"$log" 2>&1
+    tail -3 "$log"
+    count_ctest "$log" "$arch offline"
   fi
 
-  zarn_portal_start probe
+  zarn_portal_start probe "$state"
   # Window tests under Wine without a window manager depend on the X server's timing; a test that
   # fails is run once more, and the log keeps both runs.
-  (cd "$ZARN_BUILD/win" && ctest -E 'Offline' -R "$FILTER" --output-on-failure --repeat until-pass:2) \
-    >"$ZARN_BUILD/win-tests.log" 2>&1
-  grep -q 'Test Failed\|\*\*\*Failed\|\*\*\*Timeout' "$ZARN_BUILD/win-tests.log" &&
-    echo "note: some Windows-side tests passed only on their second run (see $ZARN_BUILD/win-tests.log)"
-  tail -3 "$ZARN_BUILD/win-tests.log"
-  count_ctest "$ZARN_BUILD/win-tests.log" win
+  log="$ZARN_BUILD/$arch-tests.log"
+  (cd "$ZARN_BUILD/$arch" && ctest -E 'Offline' -R "$filter" --output-on-failure --repeat until-pass:2) >"$log" 2>&1
+  grep -q 'Test Failed\|\*\*\*Failed\|\*\*\*Timeout' "$log" &&
+    echo "note: some $arch tests passed only on their second run (see $log)"
+  tail -3 "$log"
+  count_ctest "$log" "$arch"
+  WIN_RAN=$((PASSED + FAILED + SKIPPED - before))
+  zarn_wine_stop
+  zarn_portal_stop portal
+  zarn_portal_stop probe
+}
+
+step "Windows builds against the local portal"
+source scripts/common.sh
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+zarn_pick_ports
+BUILT=()
+for arch in "${ZARN_WIN_ARCHES[@]}"; do
+  if ! zarn_build_win "$arch"; then
+    FAILED=$((FAILED + 1)); FAILURES+=("Windows build ($arch)"); continue
+  fi
+  BUILT+=("$arch")
+  step "executable checks ($arch)"
+  if python3 tests/build/check_exe.py "$ZARN_BUILD/$arch/Zarn.exe" "$arch" >"$ZARN_BUILD/$arch-exe-checks.log" 2>&1; then
+    n=$(grep -oE '^Ran [0-9]+' "$ZARN_BUILD/$arch-exe-checks.log" | grep -oE '[0-9]+'); PASSED=$((PASSED + n))
+    echo "Zarn.exe ($arch): $n checks passed"
+  else
+    FAILED=$((FAILED + 1)); FAILURES+=("executable checks ($arch)"); tail -20 "$ZARN_BUILD/$arch-exe-checks.log"
+  fi
+done
+
+built() { [[ " ${BUILT[*]} " == *" $1 "* ]]; }
+if ! zarn_xvfb_start; then
+  FAILED=$((FAILED + 1)); FAILURES+=("Xvfb does not start")
 else
-  FAILED=$((FAILED + 1)); FAILURES+=("Windows build")
+  RUN_I686=0
+  if probe=$(bash scripts/probe-32bit.sh); then RUN_I686=1; fi
+  if [ "$RUN_I686" = 1 ] && built i686; then run_win_suite i686; fi
+  if built x86_64; then run_win_suite x86_64; fi
+  if [ "$RUN_I686" = 0 ]; then
+    # The i686 run is the same suite: every test of it counts as skipped, never as passed.
+    SKIPPED=$((SKIPPED + WIN_RAN))
+    echo
+    echo "i686 Windows-side run skipped ($WIN_RAN tests): this machine runs no 32-bit code (${probe#no: }); the x86_64 build ran alone"
+  fi
 fi
 
 echo
 for f in "${FAILURES[@]}"; do echo "FAILED: $f"; done
-echo "$PASSED passed, $FAILED failed"
+echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
 [ "$FAILED" -eq 0 ]

@@ -1,26 +1,68 @@
-# Sourced by the scripts: a private 32-bit Wine prefix inside the build folder, Chinese locale, and
-# helpers to start and stop Xvfb. Expects ZARN_BUILD (the build root, e.g. <repo>/build).
-export WINEPREFIX="$ZARN_BUILD/wineprefix"
-export WINEARCH=win32
+# Sourced by the scripts: a private Wine prefix per architecture inside the build folder, the Chinese
+# locale, and helpers to start and stop Xvfb. Expects ZARN_BUILD (the build root, e.g. <repo>/build).
+#
+#   zarn_wine_use i686|x86_64   selects the loader and the prefix (win32 / win64) for that build;
+#                               after it, `wine` and `wineserver` run that loader and server.
 export WINEDEBUG=-all
 # winemenubuilder would mirror the shortcuts the tests make into the Unix desktop and menus.
 export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d"
 # Without a Chinese locale Wine draws Chinese as boxes and INI files lose it.
 export LC_ALL=zh_CN.UTF-8
 
+# The loaders are called directly: /usr/bin/wine picks the 32-bit loader whenever wine32 is installed.
+zarn_wine_loader() { # i686|x86_64
+  case "$1" in
+    i686) echo /usr/lib/wine/wine ;;
+    x86_64) echo /usr/lib/wine/wine64 ;;
+    *) return 1 ;;
+  esac
+}
+
+zarn_wine_use() { # i686|x86_64
+  ZARN_WINE_ARCH=$1
+  ZARN_WINE=$(zarn_wine_loader "$1") || { echo "wine: unknown architecture $1" >&2; return 1; }
+  if [ "$1" = i686 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
+  export WINEPREFIX="$ZARN_BUILD/wine/$WINEARCH"
+  ZARN_WINESERVER=/usr/lib/wine/wineserver64
+  [ -x "$ZARN_WINESERVER" ] || ZARN_WINESERVER=/usr/lib/wine/wineserver32
+  # The loader starts this same server when none runs for the prefix.
+  export WINESERVER=$ZARN_WINESERVER
+  export ZARN_WINE ZARN_WINESERVER ZARN_WINE_ARCH
+}
+
+wine() { "$ZARN_WINE" "$@"; }
+wineserver() { "$ZARN_WINESERVER" "$@"; }
+
+# Makes the selected prefix if it is missing or was left half-made by an interrupted run (the marker is
+# written last), and keeps its server running. Fails with a message when the loader cannot start.
 zarn_prefix_ready() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  local marker="$WINEPREFIX/.zarn-prefix-ready"
+  if [ ! -x "$ZARN_WINE" ]; then
+    echo "wine: no $WINEARCH loader ($ZARN_WINE is missing)" >&2
+    return 1
+  fi
+  if [ ! -f "$marker" ]; then
     echo "wine: creating prefix $WINEPREFIX"
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    wine wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "wine: the $WINEARCH prefix could not be created: $("$ZARN_WINE" wineboot -i 2>&1 | head -1)" >&2
+      return 1
+    fi
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"
     mkdir -p "$fonts"
     cp -f /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf "$fonts/" 2>/dev/null || true
+    touch "$marker"
   fi
   # Keep one wineserver alive for the whole run so that every start is quick.
   wineserver -p >/dev/null 2>&1 || true
-  wine cmd /c exit >/dev/null 2>&1 || true
+  if ! wine cmd /c exit >/dev/null 2>&1; then
+    echo "wine: the $WINEARCH loader does not start a program: $(wine cmd /c exit 2>&1 | head -1)" >&2
+    return 1
+  fi
   # A current Flash Player, as on the machines the launcher runs on; tests of the old-player question
   # set their own value and put this one back.
   wine reg add 'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /t REG_SZ /d 32,0,0,465 /f \
@@ -50,5 +92,5 @@ zarn_xvfb_stop() {
 }
 
 zarn_wine_stop() {
-  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${ZARN_WINESERVER:-}" ] && wineserver -k >/dev/null 2>&1 || true
 }

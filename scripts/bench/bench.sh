@@ -13,16 +13,21 @@ OUT="$ZARN_BUILD/bench"
 mkdir -p "$OUT"
 RUNS=${ZARN_BENCH_RUNS:-3}
 
+# shellcheck source=../common.sh
+source scripts/common.sh
+ARCH=$(zarn_runnable_arch)
+CXX_WIN="$ARCH-w64-mingw32-g++-posix"
+
 best() { sort -n | head -1; } # fastest of the runs
 ratio() { python3 -c "print(f'{$1/$2:.2f}')"; }
 
 echo "== building the bench programs"
 g++ -O2 -std=c++17 -I src scripts/bench/Md5Bench.cpp src/update/Md5.cpp -o "$OUT/md5bench"
-i686-w64-mingw32-g++-posix -O2 -std=c++17 -I src scripts/bench/Md5Bench.cpp src/update/Md5.cpp -static \
+"$CXX_WIN" -O2 -std=c++17 -I src scripts/bench/Md5Bench.cpp src/update/Md5.cpp -static \
   -o "$OUT/md5bench.exe"
-i686-w64-mingw32-g++-posix -O2 -std=c++17 -municode -DUNICODE -D_UNICODE -DNOMINMAX -I src \
-  -I "$ZARN_BUILD/win/generated" scripts/bench/DownloadBench_win.cpp \
-  -Wl,--start-group "$ZARN_BUILD/win/libzarn_win.a" "$ZARN_BUILD/win/libzarn_portable.a" -Wl,--end-group \
+"$CXX_WIN" -O2 -std=c++17 -municode -DUNICODE -D_UNICODE -DNOMINMAX -I src \
+  -I "$ZARN_BUILD/$ARCH/generated" scripts/bench/DownloadBench_win.cpp \
+  -Wl,--start-group "$ZARN_BUILD/$ARCH/libzarn_win.a" "$ZARN_BUILD/$ARCH/libzarn_portable.a" -Wl,--end-group \
   -lwininet -lshlwapi -lcomctl32 -lgdiplus -lmsimg32 -lwinmm -ldsound -lole32 -loleaut32 -luuid -lshell32 \
   -ladvapi32 -luser32 -lgdi32 -lcomdlg32 -static \
   -o "$OUT/downloadbench.exe"
@@ -39,6 +44,7 @@ got=$("$OUT/md5bench" "$FILE" | cut -d' ' -f2)
 [ "$want" = "$got" ] || { echo "digest mismatch: $got vs $want"; exit 1; }
 # shellcheck source=../wine-env.sh
 source scripts/wine-env.sh
+zarn_wine_use "$ARCH"
 zarn_prefix_ready
 winfile="Z:${FILE//\//\\}"
 wine "$OUT/md5bench.exe" "$winfile" >/dev/null 2>&1 || true

@@ -14,12 +14,20 @@ namespace zarn {
 HWND LauncherWnd = nullptr;
 int32_t GameWindowOrdinal = 0;
 
+int32_t WindowHandleValue(HWND wnd) {
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(wnd));
+}
+
+HWND WindowFromHandleValue(int32_t value) {
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(value));
+}
+
 RunMode GetRunMode() {
     std::vector<std::wstring> args;
     for (int i = 1; i < __argc && __wargv; ++i)
         args.emplace_back(__wargv[i] ? __wargv[i] : L"");
     const RunModeChoice choice = ChooseRunMode(args, InstallFolder(), ProgramPath());
-    LauncherWnd = reinterpret_cast<HWND>(static_cast<intptr_t>(choice.LauncherWnd));
+    LauncherWnd = WindowFromHandleValue(choice.LauncherWnd);
     GameWindowOrdinal = choice.GameWindowOrdinal;
     return choice.Mode;
 }

@@ -15,6 +15,12 @@ namespace zarn {
 extern HWND LauncherWnd;
 extern int32_t GameWindowOrdinal;
 
+// A window handle as a number in a command line ("/newgm /<value>"). Window handles have 32
+// significant bits, sign-extended to the pointer's width on 64-bit Windows, so the same value names
+// the same window in a 32-bit and a 64-bit process.
+int32_t WindowHandleValue(HWND wnd);
+HWND WindowFromHandleValue(int32_t value);
+
 // Reads the command line of this process; the same answer every time.
 RunMode GetRunMode();
 

@@ -8,6 +8,7 @@
 
 #include "crash/DumpTypes.h"
 #include "framework/Handle.h"
+#include "framework/ProcAddress.h"
 
 namespace zarn {
 
@@ -22,10 +23,6 @@ static_assert(ReducedDumpType == (MiniDumpWithDataSegs | MiniDumpWithHandleData 
 // Set once the filter has started on its one dump. Taken before any work, so that an exception
 // raised while the dump is written, or one on another thread, never starts a second dump.
 volatile LONG DumpWritten = 0;
-
-using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
-                                          PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION,
-                                          PMINIDUMP_CALLBACK_INFORMATION);
 
 // The program's own path with everything from its last "." replaced by ".dmp"; empty without a ".".
 std::wstring DumpPath() {
@@ -44,8 +41,7 @@ void WriteDump(HANDLE file, EXCEPTION_POINTERS* exception) {
     UniqueModule dbghelp(::LoadLibraryW(L"DbgHelp.dll"));
     if (!dbghelp)
         return;
-    auto write = reinterpret_cast<MiniDumpWriteDumpFn>(
-        reinterpret_cast<void*>(::GetProcAddress(dbghelp.get(), "MiniDumpWriteDump")));
+    auto* write = GetProcAddressAs<decltype(MiniDumpWriteDump)>(dbghelp.get(), "MiniDumpWriteDump");
     if (!write)
         return;
     MINIDUMP_EXCEPTION_INFORMATION info{};

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/Program_win.h"
 #include "support/WinTestSupport_win.h"
 
 using namespace zarn::test;
@@ -54,7 +55,7 @@ TEST(GameWindowStart, CancelledLoginPostsCloseWithTheProgramsMarkToTheLauncher) 
     HWND launcher = CreateFakeLauncher();
     ASSERT_NE(launcher, nullptr);
     LastSysCommand = {};
-    const std::wstring handle = std::to_wstring(reinterpret_cast<intptr_t>(launcher));
+    const std::wstring handle = std::to_wstring(zarn::WindowHandleValue(launcher));
     Program program = StartProgram(ZarnExe(), L"/newgm /" + handle + L" /0");
     ASSERT_TRUE(program.Process);
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Checks the built Zarn.exe: a 32-bit GUI executable that imports only system DLLs and carries the
-manifest, icons, menu and version resource the program needs. Usage: check_exe.py <Zarn.exe>"""
+"""Checks a built Zarn.exe: a GUI executable of the build's machine type (PE32 i386 for the i686
+build, PE32+ x86-64 for the x86_64 build) that imports only system DLLs and carries the manifest,
+icons, menu and version resource the program needs. Usage: check_exe.py <Zarn.exe> <i686|x86_64>"""
 import struct
 import sys
 import unittest
@@ -12,7 +13,11 @@ SYSTEM_DLLS = {
 }
 RT_ICON, RT_MENU, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 4, 14, 16, 24
 
+# Machine type and optional-header magic of each build.
+MACHINES = {"i686": (0x14C, 0x10B), "x86_64": (0x8664, 0x20B)}
+
 EXE = None
+ARCH = None
 
 
 class Pe:
@@ -87,9 +92,10 @@ class ExecutableChecks(unittest.TestCase):
             cls.pe = Pe(f.read())
         cls.res = cls.pe.resources()
 
-    def test_is_a_32_bit_gui_executable(self):
-        self.assertEqual(self.pe.machine, 0x14C)
-        self.assertEqual(self.pe.magic, 0x10B)
+    def test_is_a_gui_executable_of_the_builds_machine_type(self):
+        machine, magic = MACHINES[ARCH]
+        self.assertEqual(self.pe.machine, machine)
+        self.assertEqual(self.pe.magic, magic)
         self.assertEqual(self.pe.subsystem, 2)
         self.assertFalse(self.pe.characteristics & 0x2000, "a DLL, not an executable")
 
@@ -118,5 +124,8 @@ class ExecutableChecks(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    if len(sys.argv) < 3 or sys.argv[2] not in MACHINES:
+        sys.exit("usage: check_exe.py <Zarn.exe> <%s>" % "|".join(MACHINES))
     EXE = sys.argv.pop(1)
+    ARCH = sys.argv.pop(1)
     unittest.main()
