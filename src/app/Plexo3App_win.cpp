@@ -7,7 +7,7 @@
 #include <shellapi.h>
 #include <wininet.h>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
 #include "app/Urls.h"

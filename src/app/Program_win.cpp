@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "framework/Handle.h"
 
 namespace zarn {

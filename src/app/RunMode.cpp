@@ -1,7 +1,7 @@
 // Command line to run mode.
 #include "app/RunMode.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 namespace zarn {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/UpdateThrottle.h"
 #include "framework/Handle.h"
 

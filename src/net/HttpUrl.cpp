@@ -1,7 +1,7 @@
 // Address rules of the program's own HTTP traffic.
 #include "net/HttpUrl.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 namespace zarn {
 namespace {

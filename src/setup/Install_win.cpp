@@ -8,11 +8,11 @@
 #include <shlwapi.h>
 
 #include "BuildHosts.h"
-#include "app/FileTree_win.h"
+#include "base/FileTree_win.h"
 #include "app/Plexo3App_win.h"
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "framework/Handle.h"
 #include "setup/SelfDeleteBatch.h"
 #include "setup/Shortcuts.h"

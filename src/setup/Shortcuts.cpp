@@ -1,7 +1,7 @@
 // Shortcut and uninstall names built from paths.
 #include "setup/Shortcuts.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 namespace zarn::setup {
 

@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 namespace zarn {
 namespace {

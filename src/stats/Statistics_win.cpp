@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/Plexo3App_win.h"
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "net/Http_win.h"
 
 namespace zarn {

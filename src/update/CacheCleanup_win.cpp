@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/FileTree_win.h"
+#include "base/FileTree_win.h"
 #include "framework/Handle.h"
 
 namespace zarn {

@@ -1,7 +1,7 @@
 // Field-by-field comparison of Flash Player version texts.
 #include "update/FlashVersion.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 namespace zarn {
 

@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "app/Plexo3App_win.h"
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "app/Urls.h"
 #include "net/Http_win.h"
 #include "update/Md5.h"

@@ -1,7 +1,7 @@
 // Version key rules of the self-update.
 #include "update/VersionKey.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 namespace zarn {
 namespace {

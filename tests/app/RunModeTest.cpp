@@ -1,6 +1,6 @@
 // Command line to run mode, and the number reading it relies on.
 #include "app/RunMode.h"
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 #include <gtest/gtest.h>
 

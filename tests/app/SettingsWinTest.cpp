@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "framework/Handle.h"
 
 using namespace zarn;

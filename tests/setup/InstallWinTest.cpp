@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "BuildHosts.h"
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
 #include "setup/Install_win.h"
 #include "setup/Shortcuts.h"

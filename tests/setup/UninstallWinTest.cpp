@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
 #include "setup/Install_win.h"
 #include "setup/SelfDeleteBatch.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"

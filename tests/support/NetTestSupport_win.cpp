@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
 #include "support/WinTestSupport_win.h"
 

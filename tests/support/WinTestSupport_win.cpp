@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "BuildHosts.h"
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
 
 namespace zarn::test {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "support/SetupTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
 #include "update/FlashCheck_win.h"

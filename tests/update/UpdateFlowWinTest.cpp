@@ -7,9 +7,9 @@
 #include <fstream>
 
 #include "BuildHosts.h"
-#include "app/Product.h"
+#include "base/Product.h"
 #include "app/Program_win.h"
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "support/NetTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
 #include "update/Md5.h"

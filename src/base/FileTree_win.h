@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/FileTree.h"
+#include "base/FileTree.h"
 
 namespace zarn {
 

@@ -1,6 +1,6 @@
 // The tree walker over an in-memory file system: what is deleted and counted, which error is kept,
 // and that links are never entered.
-#include "app/FileTree.h"
+#include "base/FileTree.h"
 
 #include <gtest/gtest.h>
 

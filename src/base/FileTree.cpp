@@ -1,5 +1,5 @@
 // Folder-tree walking rules shared by the uninstall and the cache clean-up.
-#include "app/FileTree.h"
+#include "base/FileTree.h"
 
 namespace zarn {
 

@@ -1,5 +1,5 @@
 // Text rules shared by the whole program.
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 #include <limits>
 
