@@ -62,15 +62,14 @@ BOOL CPrgsDlg::OnInitDialog() {
 
     const HINSTANCE instance = AfxGetInstanceHandle();
     CloseImage.reset(LoadSkinImage(instance, CloseImageId));
-    SetSkin(LoadSkinImage(instance, SkinImageId), FALSE, TRUE, nullptr, nullptr, nullptr, CloseImage.get());
+    SetSkin(UniqueBitmap(LoadSkinImage(instance, SkinImageId)), FALSE, TRUE, nullptr, {}, {},
+            CloseImage.get());
 
     CenterWindow(::GetDesktopWindow());
     ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
-    // The control rectangles accumulate in SetImages; start from the control's own place each time.
-    Progress.ControlRect = RECT{};
-    Progress.FillRect = RECT{};
-    Progress.SetImages(LoadSkinImage(instance, TrackImageId), LoadSkinImage(instance, FillImageId));
+    Progress.SetImages(UniqueBitmap(LoadSkinImage(instance, TrackImageId)),
+                       UniqueBitmap(LoadSkinImage(instance, FillImageId)));
     Progress.SendMessage(PBM_SETRANGE32, 0, 100);
     Progress.SetPos(0);
 
