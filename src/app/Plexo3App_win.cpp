@@ -2,7 +2,6 @@
 #include "app/Plexo3App_win.h"
 
 #include <commctrl.h>
-#include <gdiplus.h>
 #include <ole2.h>
 #include <shellapi.h>
 #include <wininet.h>
@@ -61,6 +60,8 @@ BOOL CPlexo3App::InitInstance() {
     INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     CWinApp::InitInstance();
+    // Once, before the first window: every message box and dialog is painted from skin images.
+    Gdiplus = std::make_unique<GdiplusSession>();
 
     if (!NetworkAvailable()) {
         ShowMessageBox(MB_OK, product::Caption, product::NoNetworkText, nullptr);
@@ -71,7 +72,7 @@ BOOL CPlexo3App::InitInstance() {
     UrlCopiedEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ReportDoneEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 
-    // One-shot work before graphics start.
+    // One-shot modes that end here (or after an update) before the per-mode work.
     switch (mode) {
     case RunMode::Uninstall:
         if (ShowMessageBox(MB_YESNO, product::Caption, product::ConfirmUninstallText, nullptr) == IDYES) {
@@ -96,9 +97,6 @@ BOOL CPlexo3App::InitInstance() {
     default:
         break;
     }
-
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&GdiplusToken, &gdiplusInput, nullptr);
 
     switch (mode) {
     case RunMode::Install:
@@ -154,10 +152,7 @@ int CPlexo3App::ExitInstance() {
     WaitForPendingReports(5000);
     UrlCopiedEvent.reset();
     ReportDoneEvent.reset();
-    if (GdiplusToken) {
-        Gdiplus::GdiplusShutdown(GdiplusToken);
-        GdiplusToken = 0;
-    }
+    Gdiplus.reset();
     if (OleInitialized) {
         ::OleUninitialize();
         OleInitialized = false;

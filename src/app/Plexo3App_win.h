@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "app/RunMode.h"
+#include "framework/GdiplusSession.h"
 #include "framework/Handle.h"
 #include "framework/WinApp.h"
 #include "update/PrgsDlg_win.h"
@@ -24,8 +26,9 @@ class CPlexo3App : public CWinApp {
     // Throttled (not forced) it runs only in the modes and on the days the throttle allows.
     int CheckForUpdate(bool forced);
 
-    CPrgsDlg UpdateDialog;      // the self-update's download dialog
-    ULONG_PTR GdiplusToken = 0; // from GdiplusStartup
+    CPrgsDlg UpdateDialog; // the self-update's download dialog
+    // GDI+ for the whole process, from InitInstance to ExitInstance; every skin image needs it.
+    std::unique_ptr<GdiplusSession> Gdiplus;
     std::wstring UpdateAddress; // "UpdAddr" of the update configuration (at most 511 characters)
     // The published version key of the last check; a downloaded program's digest must match it.
     std::wstring UpdateKey;

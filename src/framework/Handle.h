@@ -215,10 +215,11 @@ template <typename I> class ComPtr {
     }
     void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
-    template <typename J> ComPtr<J> As(REFIID iid) const noexcept {
+    // The object's interface J (null if it has none); the IID is J's own, so the two cannot disagree.
+    template <typename J> ComPtr<J> As() const noexcept {
         ComPtr<J> out;
         if (p_)
-            p_->QueryInterface(iid, out.put_void());
+            p_->QueryInterface(__uuidof(J), out.put_void());
         return out;
     }
 

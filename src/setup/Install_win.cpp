@@ -112,7 +112,7 @@ bool CreateShellLinkFile(const std::wstring& linkPath, const std::wstring& targe
         return false;
     link->SetPath(target.c_str());
     link->SetIconLocation(target.c_str(), iconIndex);
-    ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    ComPtr<IPersistFile> file = link.As<IPersistFile>();
     if (!file)
         return false;
     link->SetArguments(arguments.c_str());

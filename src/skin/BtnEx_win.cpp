@@ -16,6 +16,26 @@ BOOL TrackHoverAndLeave(HWND wnd) {
     return ::TrackMouseEvent(&track);
 }
 
+bool HandleHoverMessage(HWND wnd, UINT msg, BOOL& hovered, BOOL& tracking) {
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        if (!tracking)
+            tracking = TrackHoverAndLeave(wnd);
+        return false;
+    case WM_MOUSEHOVER:
+        hovered = TRUE;
+        ::InvalidateRect(wnd, nullptr, FALSE);
+        return true;
+    case WM_MOUSELEAVE:
+        hovered = FALSE;
+        tracking = FALSE;
+        ::InvalidateRect(wnd, nullptr, FALSE);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CBtnEx::PreSubclassWindow() {
     Text = GetWindowText();
     ModifyStyle(BS_TYPEMASK, BS_OWNERDRAW);
@@ -23,9 +43,10 @@ void CBtnEx::PreSubclassWindow() {
 }
 
 void CBtnEx::PostNcDestroy() {
-    // A re-created button starts idle.
+    // A re-created button starts idle, and gets its tooltip from SetToolTip again.
     ClearHover();
     PressedLatch = FALSE;
+    HasToolTip = FALSE;
 }
 
 BOOL CBtnEx::SetImage(HBITMAP strip, BOOL resize) {
@@ -113,24 +134,14 @@ void CBtnEx::DrawLabel(HDC dc, int frame) {
 }
 
 LRESULT CBtnEx::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    if (HandleHoverMessage(GetSafeHwnd(), msg, Hovered, MouseTracking)) {
+        if (msg == WM_MOUSEHOVER && HasToolTip && ToolTip.GetSafeHwnd())
+            ToolTip.UpdateTipText(ToolTipText, GetSafeHwnd(), 0);
+        return 0;
+    }
     switch (msg) {
     case WM_ERASEBKGND:
         return TRUE;
-    case WM_MOUSEMOVE:
-        if (!MouseTracking)
-            MouseTracking = TrackHoverAndLeave(GetSafeHwnd());
-        break;
-    case WM_MOUSEHOVER:
-        Hovered = TRUE;
-        Invalidate(FALSE);
-        if (HasToolTip && ToolTip.GetSafeHwnd())
-            ToolTip.UpdateTipText(ToolTipText, GetSafeHwnd(), 0);
-        return 0;
-    case WM_MOUSELEAVE:
-        Hovered = FALSE;
-        MouseTracking = FALSE;
-        Invalidate(FALSE);
-        return 0;
     case WM_LBUTTONUP:
         PressedLatch = FALSE;
         break;
@@ -145,6 +156,11 @@ LRESULT CBtnEx::WindowProc(UINT msg, WPARAM w, LPARAM l) {
     case WM_SIZE:
     case WM_MOVE:
         RefreshWindowRect();
+        break;
+    case WM_DESTROY:
+        // The tooltip is a popup owned by our top-level window, not by us: it would outlive this
+        // window and keep a tool for a handle that is gone.
+        ToolTip.DestroyWindow();
         break;
     default:
         break;

@@ -54,4 +54,9 @@ class CBtnEx : public CButton {
 // Requests hover (after 10 ms) and leave notifications for `wnd`; the request's success.
 BOOL TrackHoverAndLeave(HWND wnd);
 
+// The hover state of a control drawn from its own state: WM_MOUSEMOVE asks for hover and leave
+// notifications (once until the next leave) and is not consumed; WM_MOUSEHOVER and WM_MOUSELEAVE set
+// `hovered` and repaint. True when msg was a hover or leave message, which the caller answers with 0.
+bool HandleHoverMessage(HWND wnd, UINT msg, BOOL& hovered, BOOL& tracking);
+
 } // namespace zarn

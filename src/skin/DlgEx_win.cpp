@@ -4,17 +4,11 @@
 #include "framework/Gdi.h"
 #include "skin/SkinGeometry.h"
 #include "skin/SkinImage_win.h"
+#include "skin/SkinRect_win.h"
 
 namespace zarn {
 namespace {
 const wchar_t CaptionFace[] = L"微软雅黑";
-
-RECT ToRect(const skin::Edges& e) {
-    return RECT{e.Left, e.Top, e.Right, e.Bottom};
-}
-skin::Edges ToEdges(const RECT& r) {
-    return skin::Edges{r.left, r.top, r.right, r.bottom};
-}
 
 RECT WorkArea() {
     RECT work{};
@@ -43,11 +37,24 @@ bool CDlgEx::HasSmallIcon() const {
     return SendMessage(WM_GETICON, ICON_SMALL, 0) != 0;
 }
 
-BOOL CDlgEx::SetSkin(HBITMAP skinImage, BOOL resizeToSkin, BOOL stretch, HBITMAP minimizeImage,
-                     HBITMAP maximizeImage, HBITMAP restoreImage, HBITMAP closeImage) {
-    SkinBitmap.reset(skinImage);
+namespace {
+// The width a title-bar button will have: its image's frame when it is to be (re-)created, else the
+// width of the button as it stands (0 when there is none).
+int TitleButtonWidth(HBITMAP image, const CBtnEx& button) {
+    if (image)
+        return BitmapSize(image).cx / 4;
+    if (!button.GetSafeHwnd())
+        return 0;
+    const RECT r = button.GetWindowRect();
+    return static_cast<int>(r.right - r.left);
+}
+} // namespace
+
+BOOL CDlgEx::SetSkin(UniqueBitmap&& skinImage, BOOL resizeToSkin, BOOL stretch, HBITMAP minimizeImage,
+                     UniqueBitmap&& maximizeImage, UniqueBitmap&& restoreImage, HBITMAP closeImage) {
+    SkinBitmap = std::move(skinImage);
     StretchSkin = stretch;
-    const SIZE skinSize = BitmapSize(skinImage);
+    const SIZE skinSize = BitmapSize(SkinBitmap.get());
     RECT layout = GetClientRect();
     if (resizeToSkin) {
         SetSize(skinSize.cx, skinSize.cy);
@@ -55,41 +62,33 @@ BOOL CDlgEx::SetSkin(HBITMAP skinImage, BOOL resizeToSkin, BOOL stretch, HBITMAP
     }
     UpdateSkinRegion();
 
-    int x = layout.right - ButtonRightMargin;
-    if (closeImage) {
-        CreateTitleButton(CloseButton, x, CloseButtonId, closeImage);
-        CloseButton.SetToolTip(L"关闭");
-    }
-    const auto widthOf = [](const CBtnEx& b) {
-        if (!b.GetSafeHwnd())
-            return 0;
-        const RECT r = b.GetWindowRect();
-        return static_cast<int>(r.right - r.left);
-    };
+    const skin::TitleButtonRights rights = skin::LayoutTitleButtons(
+        layout.right - ButtonRightMargin, ButtonGap, TitleButtonWidth(closeImage, CloseButton),
+        TitleButtonWidth(maximizeImage.get(), MaximizeButton),
+        TitleButtonWidth(minimizeImage, MinimizeButton));
+    if (closeImage)
+        CreateTitleButton(CloseButton, rights.Close, CloseButtonId, closeImage, L"关闭");
     if (maximizeImage) {
-        x = x - widthOf(CloseButton) - ButtonGap;
-        CreateTitleButton(MaximizeButton, x, MaximizeButtonId, maximizeImage);
-        MaximizeButton.SetToolTip(L"最大化");
-        MaximizeBitmap.reset(maximizeImage);
-        RestoreBitmap.reset(restoreImage);
+        CreateTitleButton(MaximizeButton, rights.Maximize, MaximizeButtonId, maximizeImage.get(), L"最大化");
+        MaximizeBitmap = std::move(maximizeImage);
+        RestoreBitmap = std::move(restoreImage);
     }
-    if (minimizeImage) {
-        x = x - widthOf(MaximizeButton.GetSafeHwnd() ? MaximizeButton : CloseButton) - ButtonGap;
-        CreateTitleButton(MinimizeButton, x, MinimizeButtonId, minimizeImage);
-        MinimizeButton.SetToolTip(L"最小化");
-    }
+    if (minimizeImage)
+        CreateTitleButton(MinimizeButton, rights.Minimize, MinimizeButtonId, minimizeImage, L"最小化");
     Invalidate(TRUE);
     return TRUE;
 }
 
-void CDlgEx::CreateTitleButton(CBtnEx& button, int right, UINT id, HBITMAP image) {
+void CDlgEx::CreateTitleButton(CBtnEx& button, int right, UINT id, HBITMAP image, const wchar_t* tip) {
     if (button.GetSafeHwnd())
         button.DestroyWindow();
     const SIZE size = BitmapSize(image);
     const int frameWidth = size.cx / 4;
     const RECT rect{right - frameWidth, ButtonTop, right, ButtonTop + size.cy};
-    if (button.Create(L"", WS_VISIBLE | BS_PUSHBUTTON, rect, GetSafeHwnd(), id))
-        button.SetImage(image, FALSE);
+    if (!button.Create(L"", WS_VISIBLE | BS_PUSHBUTTON, rect, GetSafeHwnd(), id))
+        return;
+    button.SetImage(image, FALSE);
+    button.SetToolTip(tip);
 }
 
 void CDlgEx::UpdateSkinRegion() {

@@ -17,11 +17,12 @@ class CDlgEx : public CDialog {
 
     explicit CDlgEx(UINT templateId, HWND parent = nullptr);
 
-    // Installs the skin (owned from now on) and creates the title-bar buttons whose images are given.
-    // resizeToSkin: the window takes the skin's size. stretch: nine-slice; else 1:1. The maximise and
-    // restore images become the dialog's; the minimise and close images are only read.
-    BOOL SetSkin(HBITMAP skin, BOOL resizeToSkin, BOOL stretch, HBITMAP minimizeImage, HBITMAP maximizeImage,
-                 HBITMAP restoreImage, HBITMAP closeImage);
+    // Installs the skin and creates the title-bar buttons whose images are given. resizeToSkin: the
+    // window takes the skin's size. stretch: nine-slice; else 1:1. The skin and, with a maximise image,
+    // the maximise and restore images become the dialog's (a restore image without a maximise image is
+    // not kept); the minimise and close images are only read.
+    BOOL SetSkin(UniqueBitmap&& skin, BOOL resizeToSkin, BOOL stretch, HBITMAP minimizeImage,
+                 UniqueBitmap&& maximizeImage, UniqueBitmap&& restoreImage, HBITMAP closeImage);
     // Sets the window text and repaints the caption.
     void SetTitle(const std::wstring& text);
     // Rebuilds the window region from the skin's corner pixels.
@@ -72,7 +73,7 @@ class CDlgEx : public CDialog {
     LRESULT OnNcHitTest(UINT msg, WPARAM w, LPARAM l);
     LRESULT OnNcLButtonDown(UINT msg, WPARAM w, LPARAM l);
     void OnSize(int cx);
-    void CreateTitleButton(CBtnEx& button, int right, UINT id, HBITMAP image);
+    void CreateTitleButton(CBtnEx& button, int right, UINT id, HBITMAP image, const wchar_t* tip);
     bool HasSmallIcon() const;
 };
 

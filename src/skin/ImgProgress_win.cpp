@@ -8,20 +8,17 @@
 
 namespace zarn {
 
-BOOL CImgProgress::SetImages(HBITMAP track, HBITMAP fill) {
-    TrackBitmap.reset(track);
-    FillBitmap.reset(fill);
-    const SIZE trackSize = BitmapSize(track);
-    const SIZE fillSize = BitmapSize(fill);
+BOOL CImgProgress::SetImages(UniqueBitmap&& track, UniqueBitmap&& fill) {
+    TrackBitmap = std::move(track);
+    FillBitmap = std::move(fill);
+    const SIZE trackSize = BitmapSize(TrackBitmap.get());
+    const SIZE fillSize = BitmapSize(FillBitmap.get());
     SetSize(trackSize.cx, trackSize.cy);
-    ControlRect.right += trackSize.cx;
-    ControlRect.bottom += trackSize.cy;
-    const int dx = (ControlRect.right - ControlRect.left - fillSize.cx) / 2;
-    const int dy = (ControlRect.bottom - ControlRect.top - fillSize.cy) / 2;
-    FillRect.left += dx;
-    FillRect.top += dy;
-    FillRect.right += dx + fillSize.cx;
-    FillRect.bottom += dy + fillSize.cy;
+    // Computed afresh, so that a second call does not add to the first one's rectangles.
+    ControlRect = RECT{0, 0, trackSize.cx, trackSize.cy};
+    const int dx = (trackSize.cx - fillSize.cx) / 2;
+    const int dy = (trackSize.cy - fillSize.cy) / 2;
+    FillRect = RECT{dx, dy, dx + fillSize.cx, dy + fillSize.cy};
     Invalidate(FALSE);
     return TRUE;
 }

@@ -9,8 +9,8 @@ namespace zarn {
 class CImgProgress : public CProgressCtrl {
   public:
     // Takes ownership of both images; the control takes the track's size and the fill is centred on it.
-    // Call once per control.
-    BOOL SetImages(HBITMAP track, HBITMAP fill);
+    // A later call replaces images and rectangles alike.
+    BOOL SetImages(UniqueBitmap&& track, UniqueBitmap&& fill);
 
     UniqueBitmap TrackBitmap;
     UniqueBitmap FillBitmap;

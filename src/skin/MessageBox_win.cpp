@@ -5,14 +5,11 @@
 #include "framework/WinApp.h"
 #include "skin/SkinGeometry.h"
 #include "skin/SkinImage_win.h"
+#include "skin/SkinRect_win.h"
 
 namespace zarn {
 namespace {
 enum : UINT { SkinImageId = 131, CloseImageId = 132, PushButtonImageId = 133 };
-
-RECT ToRect(const skin::Edges& e) {
-    return RECT{e.Left, e.Top, e.Right, e.Bottom};
-}
 } // namespace
 
 CMessageBox::CMessageBox(HWND parent) : CDlgEx(TemplateId, parent) {}
@@ -26,7 +23,7 @@ SIZE CMessageBox::MeasureText(HDC dc) const {
 BOOL CMessageBox::OnInitDialog() {
     CDlgEx::OnInitDialog();
     SetFrameLayout(30, 4, 0, 0, 0);
-    SetSkin(BackgroundImage.release(), FALSE, TRUE, nullptr, nullptr, nullptr, CloseImage.get());
+    SetSkin(std::move(BackgroundImage), FALSE, TRUE, nullptr, {}, {}, CloseImage.get());
     SetTitle(Caption);
 
     LineCount = skin::CountMessageLines(Text);

@@ -1,4 +1,5 @@
-// LoadSkinImage: decodes a PNG resource with GDI+ and applies the colour-key rule of SkinPixel.h.
+// LoadSkinImage: decodes a PNG resource with the process's GDI+ and applies the colour-key rule of
+// SkinPixel.h.
 #include "skin/SkinImage_win.h"
 
 #include <objidl.h>
@@ -6,31 +7,12 @@
 
 #include <cstring>
 
+#include "framework/GdiplusSession.h"
 #include "framework/Handle.h"
 #include "skin/SkinPixel.h"
 
 namespace zarn {
 namespace {
-
-// GDI+ for the length of one load.
-class GdiplusSession {
-  public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput input;
-        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession() {
-        if (ok_)
-            Gdiplus::GdiplusShutdown(token_);
-    }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-    bool ok() const { return ok_; }
-
-  private:
-    ULONG_PTR token_ = 0;
-    bool ok_ = false;
-};
 
 // A memory stream holding a copy of the resource's bytes.
 ComPtr<IStream> ResourceStream(HINSTANCE instance, UINT id) {
@@ -98,8 +80,8 @@ HBITMAP LoadSkinImage(HINSTANCE instance, UINT id) {
         return nullptr;
     if (HBITMAP plain = ::LoadBitmapW(instance, MAKEINTRESOURCEW(id)))
         return plain;
-    GdiplusSession gdiplus;
-    if (!gdiplus.ok())
+    // GDI+ belongs to the process's session (the application object's); a load never starts it.
+    if (!GdiplusSession::Active())
         return nullptr;
     ComPtr<IStream> stream = ResourceStream(instance, id);
     if (!stream)
@@ -112,7 +94,7 @@ HBITMAP LoadSkinImage(HINSTANCE instance, UINT id) {
         result = ConvertWithColorKey(image);
         if (!result && image.GetHBITMAP(Gdiplus::Color(0xFFFF00FF), &result) != Gdiplus::Ok)
             result = nullptr;
-    } // the GDI+ bitmap is gone before GDI+ shuts down
+    }
     return result;
 }
 

@@ -9,7 +9,8 @@ namespace zarn {
 inline constexpr COLORREF SkinKeyColor = RGB(255, 0, 255);
 
 // A new bitmap (owned by the caller) from the bitmap resource `id` if there is one, else from the "PNG"
-// resource `id`; null for a null instance, a missing or undecodable resource.
+// resource `id`; null for a null instance, a missing or undecodable resource. A PNG is decoded only
+// while a GdiplusSession is up (framework/GdiplusSession.h); without one the result is null.
 HBITMAP LoadSkinImage(HINSTANCE instance, UINT id);
 
 } // namespace zarn

@@ -9,7 +9,8 @@
 
 namespace zarn {
 namespace {
-// Measures the average character width: ten CJK characters, divided by 11 as the program always has.
+// Measures the average character width: the sample is measured with a count of 11 (its ten CJK
+// characters and the terminating NUL) and its extent divided by 11, not 10.
 const wchar_t WidthSample[] = L"测试用汉字来获取宽度";
 } // namespace
 
@@ -105,6 +106,8 @@ void CStaticEx::Paint() {
 }
 
 LRESULT CStaticEx::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    if (HandleHoverMessage(GetSafeHwnd(), msg, Hovered, MouseTracking))
+        return 0;
     switch (msg) {
     case WM_PAINT:
         Paint();
@@ -115,19 +118,6 @@ LRESULT CStaticEx::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         if (LinkCursor)
             ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
-    case WM_MOUSEMOVE:
-        if (!MouseTracking)
-            MouseTracking = TrackHoverAndLeave(GetSafeHwnd());
-        break;
-    case WM_MOUSEHOVER:
-        Hovered = TRUE;
-        Invalidate(FALSE);
-        return 0;
-    case WM_MOUSELEAVE:
-        Hovered = FALSE;
-        MouseTracking = FALSE;
-        Invalidate(FALSE);
-        return 0;
     default:
         break;
     }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <memory>
 #include <string>
 
 #include "app/Plexo3App_win.h"
@@ -75,11 +76,6 @@ int32_t UpdateApartDays() {
 // Report threads still running; the process gives them a bounded moment before it ends.
 std::atomic<int> PendingReports{0};
 
-struct ReportArgument {
-    const wchar_t* Url;
-    CPlexo3App* App;
-};
-
 // A handle of our own to one of the application's events, so that the thread never signals a handle
 // the application has closed meanwhile.
 UniqueHandle DuplicateEvent(const UniqueHandle& event) {
@@ -90,13 +86,19 @@ UniqueHandle DuplicateEvent(const UniqueHandle& event) {
     return copy;
 }
 
+// Everything a report thread uses, on the heap and owned by the thread: nothing of the caller's, so no
+// outcome of the caller's wait can leave the thread reading memory that has gone.
+struct ReportJob {
+    std::wstring Url;
+    UniqueHandle UrlCopied;
+    UniqueHandle Done;
+};
+
 DWORD WINAPI ReportThread(void* parameter) {
-    const auto* argument = static_cast<const ReportArgument*>(parameter);
-    const std::wstring url = Truncated(argument->Url, 512);
-    const UniqueHandle done = DuplicateEvent(argument->App->ReportDoneEvent);
-    ::SetEvent(argument->App->UrlCopiedEvent.get()); // from here on the caller's argument may go away
-    HttpSendGet(url, L"");
-    ::SetEvent(done.get());
+    const std::unique_ptr<ReportJob> job(static_cast<ReportJob*>(parameter));
+    ::SetEvent(job->UrlCopied.get());
+    HttpSendGet(job->Url, L"");
+    ::SetEvent(job->Done.get());
     --PendingReports;
     return 0;
 }
@@ -141,14 +143,16 @@ unsigned UpdateStatistic(StatisticKind kind) {
 }
 
 int SendReport(const std::wstring& url, CPlexo3App& app) {
-    ReportArgument argument{url.c_str(), &app};
+    auto job = std::make_unique<ReportJob>(ReportJob{Truncated(url, 512), DuplicateEvent(app.UrlCopiedEvent),
+                                                     DuplicateEvent(app.ReportDoneEvent)});
     ++PendingReports;
-    UniqueHandle thread(::CreateThread(nullptr, 0, ReportThread, &argument, 0, nullptr));
+    UniqueHandle thread(::CreateThread(nullptr, 0, ReportThread, job.get(), 0, nullptr));
     if (!thread) {
         --PendingReports;
         ::SetEvent(app.ReportDoneEvent.get());
         return 1;
     }
+    job.release(); // the thread's now
     // Wait for the copy, or for the thread's end should it never get that far.
     const HANDLE waits[2] = {app.UrlCopiedEvent.get(), thread.get()};
     ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);

@@ -1,6 +1,7 @@
 // The download progress dialog. The worker thread owns a shared reference to the download, so nothing
 // it touches is freed underneath it; the dialog ends only on its own thread, from a posted message of
-// the watch thread or from OnCancel, so it never ends twice.
+// the watch thread or from OnCancel, so it never ends twice. The threads post only through PostTargets
+// that the dialog closes as it ends.
 #include "update/PrgsDlg_win.h"
 
 #include <commctrl.h>
@@ -24,7 +25,7 @@ constexpr UINT FillImageId = 153;
 struct WatchArgument {
     UniqueHandle Download; // our own handles, closed by the watch thread
     UniqueHandle Stop;
-    HWND Dialog;
+    std::shared_ptr<PostTarget> Dialog;
 };
 
 UniqueHandle Duplicate(HANDLE handle) {
@@ -36,6 +37,21 @@ UniqueHandle Duplicate(HANDLE handle) {
 
 } // namespace
 
+bool PostTarget::Post(UINT msg, WPARAM w, LPARAM l) {
+    std::lock_guard<std::mutex> hold(Lock);
+    return Window && ::PostMessageW(Window, msg, w, l);
+}
+
+void PostTarget::Close() {
+    std::lock_guard<std::mutex> hold(Lock);
+    Window = nullptr;
+}
+
+bool PostTarget::IsOpen() {
+    std::lock_guard<std::mutex> hold(Lock);
+    return Window != nullptr;
+}
+
 CPrgsDlg::CPrgsDlg() : CDlgEx(IDD_PRGSDLG) {}
 
 CPrgsDlg::~CPrgsDlg() {
@@ -43,8 +59,8 @@ CPrgsDlg::~CPrgsDlg() {
 }
 
 INT_PTR CPrgsDlg::DoModal() {
-    Ended_ = false;
-    FinalPosition_ = 0;
+    Ended = false;
+    EndPosition = 0;
     const INT_PTR result = CDialog::DoModal();
     StopThreads();
     return result == IDOK ? IDOK : IDCANCEL;
@@ -62,15 +78,14 @@ BOOL CPrgsDlg::OnInitDialog() {
 
     const HINSTANCE instance = AfxGetInstanceHandle();
     CloseImage.reset(LoadSkinImage(instance, CloseImageId));
-    SetSkin(LoadSkinImage(instance, SkinImageId), FALSE, TRUE, nullptr, nullptr, nullptr, CloseImage.get());
+    SetSkin(UniqueBitmap(LoadSkinImage(instance, SkinImageId)), FALSE, TRUE, nullptr, {}, {},
+            CloseImage.get());
 
     CenterWindow(::GetDesktopWindow());
     ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
-    // The control rectangles accumulate in SetImages; start from the control's own place each time.
-    Progress.ControlRect = RECT{};
-    Progress.FillRect = RECT{};
-    Progress.SetImages(LoadSkinImage(instance, TrackImageId), LoadSkinImage(instance, FillImageId));
+    Progress.SetImages(UniqueBitmap(LoadSkinImage(instance, TrackImageId)),
+                       UniqueBitmap(LoadSkinImage(instance, FillImageId)));
     Progress.SendMessage(PBM_SETRANGE32, 0, 100);
     Progress.SetPos(0);
 
@@ -79,26 +94,32 @@ BOOL CPrgsDlg::OnInitDialog() {
 }
 
 void CPrgsDlg::StartThreads() {
-    HWND bar = Progress.GetSafeHwnd();
-    Download_ = std::make_shared<ProgramDownload>(Url, TargetPath, ExpectedKey, [bar](unsigned percent) {
-        // Posted, not sent: the worker never waits for the dialog's thread.
-        ::PostMessageW(bar, PBM_SETPOS, percent, 0);
-    });
-    StopWatch_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    auto* job = new std::shared_ptr<ProgramDownload>(Download_);
-    DownloadThread_.reset(::CreateThread(nullptr, 0, DownloadThread, job, 0, nullptr));
-    if (!DownloadThread_) {
+    BarTarget = std::make_shared<PostTarget>(Progress.GetSafeHwnd());
+    DialogTarget = std::make_shared<PostTarget>(GetSafeHwnd());
+    // Posted, not sent: the worker never waits for the dialog's thread.
+    Download =
+        std::make_shared<ProgramDownload>(Url, TargetPath, ExpectedKey, [bar = BarTarget](unsigned percent) {
+            bar->Post(PBM_SETPOS, percent, 0);
+        });
+    StopWatch.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto* job = new std::shared_ptr<ProgramDownload>(Download);
+    DownloadWorker.reset(::CreateThread(nullptr, 0, DownloadThread, job, 0, nullptr));
+    if (!DownloadWorker) {
         delete job;
         PostMessage(UM_DOWNLOADDONE, 0, 0);
         return;
     }
     auto* watch =
-        new WatchArgument{Duplicate(DownloadThread_.get()), Duplicate(StopWatch_.get()), GetSafeHwnd()};
-    WatchThread_.reset(::CreateThread(nullptr, 0, WatchThread, watch, 0, nullptr));
-    if (!WatchThread_) {
+        new WatchArgument{Duplicate(DownloadWorker.get()), Duplicate(StopWatch.get()), DialogTarget};
+    Watcher.reset(::CreateThread(nullptr, 0, WatchThread, watch, 0, nullptr));
+    if (!Watcher) {
         delete watch;
         OnCancel();
     }
+}
+
+bool CPrgsDlg::PostsToWindows() const {
+    return (BarTarget && BarTarget->IsOpen()) || (DialogTarget && DialogTarget->IsOpen());
 }
 
 DWORD WINAPI CPrgsDlg::DownloadThread(void* parameter) {
@@ -114,24 +135,25 @@ DWORD WINAPI CPrgsDlg::WatchThread(void* parameter) {
         return 0; // stopped: the dialog ends itself
     DWORD success = 0;
     ::GetExitCodeThread(watch->Download.get(), &success);
-    ::PostMessageW(watch->Dialog, UM_DOWNLOADDONE, success == 1 ? 1 : 0, 0);
+    watch->Dialog->Post(UM_DOWNLOADDONE, success == 1 ? 1 : 0, 0);
     return 0;
 }
 
 LRESULT CPrgsDlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
     if (msg == UM_DOWNLOADDONE) {
-        End(w != 0 && Download_ && Download_->Succeeded() ? IDOK : IDCANCEL);
+        End(w != 0 && Download && Download->Succeeded() ? IDOK : IDCANCEL);
         return 0;
     }
     return CDlgEx::WindowProc(msg, w, l);
 }
 
 void CPrgsDlg::End(int result) {
-    if (Ended_ || !GetSafeHwnd())
+    if (Ended || !GetSafeHwnd())
         return;
-    Ended_ = true;
+    Ended = true;
+    CloseTargets();
     // Progress posted before the end has been handled by now: the queue keeps its order.
-    FinalPosition_ = static_cast<unsigned>(Progress.GetPos());
+    EndPosition = static_cast<unsigned>(Progress.GetPos());
     EndDialog(result);
 }
 
@@ -149,17 +171,26 @@ void CPrgsDlg::OnCancel() {
 // its receive timeout (Wine does this), the worker finishes on its own later: it holds its own
 // reference to the download, finds it cancelled, and touches nothing else (no window, no file).
 void CPrgsDlg::StopThreads() {
-    if (StopWatch_)
-        ::SetEvent(StopWatch_.get());
-    if (Download_)
-        Download_->Cancel();
-    if (WatchThread_)
-        ::WaitForSingleObject(WatchThread_.get(), WatchStopMs);
-    if (DownloadThread_)
-        ::WaitForSingleObject(DownloadThread_.get(), WorkerStopMs);
-    WatchThread_.reset();
-    DownloadThread_.reset();
-    StopWatch_.reset();
+    CloseTargets();
+    if (StopWatch)
+        ::SetEvent(StopWatch.get());
+    if (Download)
+        Download->Cancel();
+    if (Watcher)
+        ::WaitForSingleObject(Watcher.get(), WatchStopMs);
+    if (DownloadWorker)
+        ::WaitForSingleObject(DownloadWorker.get(), WorkerStopMs);
+    Watcher.reset();
+    DownloadWorker.reset();
+    StopWatch.reset();
+}
+
+// From here on no thread posts to the dialog or its bar, whatever their handles come to name.
+void CPrgsDlg::CloseTargets() {
+    if (BarTarget)
+        BarTarget->Close();
+    if (DialogTarget)
+        DialogTarget->Close();
 }
 
 } // namespace zarn

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "framework/Handle.h"
@@ -15,6 +16,25 @@
 namespace zarn {
 
 class ProgramDownload;
+
+// A window that worker threads post to while it is open. Closing it withdraws the handle under the
+// lock every post takes, so once Close has returned nothing more reaches the window's handle, nor a
+// later window that happens to get the same handle value.
+class PostTarget {
+  public:
+    explicit PostTarget(HWND window) : Window(window) {}
+    PostTarget(const PostTarget&) = delete;
+    PostTarget& operator=(const PostTarget&) = delete;
+
+    // PostMessageW while open; false once closed (or when the post failed).
+    bool Post(UINT msg, WPARAM w, LPARAM l);
+    void Close();
+    bool IsOpen();
+
+  private:
+    std::mutex Lock;
+    HWND Window;
+};
 
 inline constexpr UINT IDD_PRGSDLG = 156;
 inline constexpr int IDC_UPDATEPROGRESS = 1000;
@@ -34,9 +54,12 @@ class CPrgsDlg : public CDlgEx {
     std::wstring ExpectedKey; // the published version key; when set, the file's digest must match it
 
     // The progress bar's position when the dialog ended (100 after a complete download).
-    unsigned FinalPosition() const { return FinalPosition_; }
+    unsigned FinalPosition() const { return EndPosition; }
     // The dialog window while it runs; null otherwise.
     HWND Window() const { return GetSafeHwnd(); }
+    // Whether the worker threads of the last run may still post to the dialog and its progress bar:
+    // only until the dialog ends.
+    bool PostsToWindows() const;
 
   protected:
     void DoDataExchange(DataExchange& exchange) override;
@@ -51,14 +74,18 @@ class CPrgsDlg : public CDlgEx {
     void StartThreads();
     void End(int result);
     void StopThreads();
+    void CloseTargets();
 
-    UniqueBitmap CloseImage; // the title bar's close button (SetSkin only reads it)
-    UniqueHandle DownloadThread_;
-    UniqueHandle WatchThread_;
-    UniqueHandle StopWatch_; // tells the watch thread to end without ending the dialog
-    std::shared_ptr<ProgramDownload> Download_;
-    bool Ended_ = false;
-    unsigned FinalPosition_ = 0;
+    UniqueBitmap CloseImage;     // the title bar's close button (SetSkin only reads it)
+    UniqueHandle DownloadWorker; // runs DownloadThread
+    UniqueHandle Watcher;        // runs WatchThread
+    UniqueHandle StopWatch;      // tells the watch thread to end without ending the dialog
+    std::shared_ptr<ProgramDownload> Download;
+    // Where the threads post: the progress bar (progress) and the dialog (the end of the download).
+    std::shared_ptr<PostTarget> BarTarget;
+    std::shared_ptr<PostTarget> DialogTarget;
+    bool Ended = false;
+    unsigned EndPosition = 0;
 };
 
 } // namespace zarn

@@ -1,11 +1,13 @@
-// LoadSkinImage against the program's own resources.
+// LoadSkinImage against the program's own resources, with the test program's GDI+ session and without.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "framework/Gdi.h"
+#include "framework/GdiplusSession.h"
 #include "framework/Handle.h"
 #include "skin/SkinImage_win.h"
+#include "support/GdiplusTestSupport_win.h"
 #include "support/SkinTestSupport_win.h"
 
 using namespace zarn;
@@ -43,4 +45,30 @@ TEST(SkinImage, EveryStandardImageLoads) {
     const SIZE skin = BitmapSize(UniqueBitmap(LoadSkinImage(::GetModuleHandleW(nullptr), 131)).get());
     EXPECT_EQ(skin.cx, 30);
     EXPECT_EQ(skin.cy, 51);
+}
+
+TEST(SkinImage, LoadsUseTheProcesssGdiplusAndNeverStartItThemselves) {
+    ASSERT_TRUE(GdiplusSession::Active());
+    const unsigned starts = GdiplusSession::StartCount();
+    for (int i = 0; i < 40; ++i) {
+        UniqueBitmap image(LoadSkinImage(::GetModuleHandleW(nullptr), 131 + i % 7));
+        EXPECT_TRUE(image) << i;
+    }
+    EXPECT_EQ(GdiplusSession::StartCount(), starts);
+}
+
+TEST(SkinImage, WithoutAGdiplusSessionAPngGivesNull) {
+    {
+        test::WithoutGdiplus none;
+        ASSERT_FALSE(GdiplusSession::Active());
+        const unsigned starts = GdiplusSession::StartCount();
+        EXPECT_EQ(LoadSkinImage(::GetModuleHandleW(nullptr), 133), nullptr);
+        EXPECT_EQ(LoadSkinImage(::GetModuleHandleW(nullptr), 131), nullptr);
+        EXPECT_EQ(GdiplusSession::StartCount(), starts);
+        // A session of one's own is enough.
+        GdiplusSession own;
+        ASSERT_TRUE(own.ok());
+        EXPECT_TRUE(UniqueBitmap(LoadSkinImage(::GetModuleHandleW(nullptr), 133)));
+    }
+    EXPECT_TRUE(UniqueBitmap(LoadSkinImage(::GetModuleHandleW(nullptr), 133)));
 }

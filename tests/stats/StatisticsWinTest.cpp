@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Plexo3App_win.h"
+#include "app/Urls.h"
 #include "base/Product.h"
 #include "app/Program_win.h"
+#include "stats/Statistics_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
@@ -156,6 +159,25 @@ TEST_F(Statistics, AStalledStatisticsHostDelaysTheEndOnlyBoundedly) {
     EXPECT_LT(::GetTickCount() - start, 40000u);
     PortalControl(L"/__portal/reset");
     EXPECT_TRUE(WaitUntilWritable(Launcher, 60000)); // the installed copy the install started
+}
+
+// SendReport in this process: with no UrlCopiedEvent the wait fails at once, so SendReport returns
+// before its thread has run; the caller's URL is then overwritten. The report must go out unchanged.
+TEST(SendReport, AFailedWaitLeavesTheThreadItsOwnCopy) {
+    PortalControl(L"/__portal/reset");
+    const size_t from = PortalLog().size();
+    CPlexo3App app;
+    app.ReportDoneEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(app.ReportDoneEvent);
+    const std::string path = "/active.htm?tag=zarn&ver=3.0.0.2&count=77&padding=" + std::string(200, 'p');
+    {
+        std::wstring url = StatsUrl(std::wstring(path.begin(), path.end()));
+        EXPECT_EQ(SendReport(url, app), 1);
+        url.assign(url.size(), L'#');
+    }
+    ASSERT_EQ(::WaitForSingleObject(app.ReportDoneEvent.get(), 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(LoggedPaths(from, "/active.htm"), std::vector<std::string>{path});
+    WaitForPendingReports(5000);
 }
 
 } // namespace

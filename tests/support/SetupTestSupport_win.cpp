@@ -55,7 +55,7 @@ ShortcutInfo ReadShortcut(const std::wstring& linkPath) {
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   link.put_void())))
         return info;
-    ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    ComPtr<IPersistFile> file = link.As<IPersistFile>();
     if (!file || FAILED(file->Load(linkPath.c_str(), STGM_READ)))
         return info;
     wchar_t text[1024] = {};
