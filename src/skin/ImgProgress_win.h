@@ -8,6 +8,7 @@ namespace zarn {
 
 class CImgProgress : public CProgressCtrl {
   public:
+    ~CImgProgress() override { DestroyWindow(); }
     // Takes ownership of both images; the control takes the track's size and the fill is centred on it.
     // Call once per control.
     BOOL SetImages(HBITMAP track, HBITMAP fill);
