@@ -42,7 +42,7 @@ class CWnd {
     // Windows destroyed by a base-class destructor because a derived class did not destroy its own.
     static unsigned LateDestroyCount();
 
-    // Binds an existing window (a control of a dialog, say) to this object.
+    // Binds an existing window of this thread (a control of a dialog, say) to this object.
     BOOL SubclassWindow(HWND wnd);
     BOOL SubclassDlgItem(UINT id, HWND parent);
     // Releases the window without destroying it.
