@@ -13,6 +13,7 @@ namespace zarn {
 
 class CButton : public CWnd {
   public:
+    ~CButton() override { DestroyWindow(); }
     // A child push button (BS_PUSHBUTTON unless the style says otherwise).
     BOOL Create(const wchar_t* text, DWORD style, const RECT& rect, HWND parent, UINT id);
 
@@ -24,11 +25,13 @@ class CButton : public CWnd {
 
 class CStatic : public CWnd {
   public:
+    ~CStatic() override { DestroyWindow(); }
     BOOL Create(const wchar_t* text, DWORD style, const RECT& rect, HWND parent, UINT id = 0xFFFF);
 };
 
 class CProgressCtrl : public CWnd {
   public:
+    ~CProgressCtrl() override { DestroyWindow(); }
     BOOL Create(DWORD style, const RECT& rect, HWND parent, UINT id);
     int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
     int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos))); }
@@ -61,6 +64,7 @@ class CImageList {
 
 class CToolTipCtrl : public CWnd {
   public:
+    ~CToolTipCtrl() override { DestroyWindow(); }
     // A tooltip window owned by `parent`, TTS_ALWAYSTIP and the given extra styles.
     BOOL Create(HWND parent, DWORD style = 0);
     // Registers the whole client area of `wnd` as tool `id` whose text is asked for by TTN_GETDISPINFO.

@@ -17,7 +17,7 @@ BOOL PreTranslate(MSG* msg) {
 
 void DataExchange::Control(int id, CWnd& control) {
     if (!control.GetSafeHwnd())
-        control.SubclassDlgItem(static_cast<UINT>(id), dialog_);
+        control.SubclassDlgItem(static_cast<UINT>(id), Dialog_);
 }
 
 CDialog::CDialog(UINT templateId, HWND parent) : TemplateId(templateId), ParentWindow(parent) {}
@@ -39,11 +39,11 @@ BOOL CDialog::HandleInitDialog(HWND wnd) {
     ::GetWindowRect(wnd, &before);
     const BOOL result = OnInitDialog();
     // A modal dialog that did not place itself is centred over its owner.
-    if (modal_ && ::IsWindow(wnd)) {
+    if (Modal_ && ::IsWindow(wnd)) {
         RECT after{};
         ::GetWindowRect(wnd, &after);
         if (after.left == before.left && after.top == before.top)
-            CenterWindow(owner_);
+            CenterWindow(Owner_);
     }
     return result;
 }
@@ -57,26 +57,26 @@ BOOL CDialog::OnInitDialog() {
 INT_PTR CDialog::DoModal() {
     if (GetSafeHwnd())
         return -1;
-    owner_ = ParentWindow ? ::GetAncestor(ParentWindow, GA_ROOT) : nullptr;
-    modal_ = true;
-    ending_ = false;
-    result_ = -1;
-    HWND wnd = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(TemplateId), owner_, DialogProc,
+    Owner_ = ParentWindow ? ::GetAncestor(ParentWindow, GA_ROOT) : nullptr;
+    Modal_ = true;
+    Ending_ = false;
+    Result_ = -1;
+    HWND wnd = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(TemplateId), Owner_, DialogProc,
                                     reinterpret_cast<LPARAM>(this));
     if (!wnd) {
-        modal_ = false;
+        Modal_ = false;
         return -1;
     }
-    const bool disableOwner = owner_ && ::IsWindowEnabled(owner_);
+    const bool disableOwner = Owner_ && ::IsWindowEnabled(Owner_);
     if (disableOwner)
-        ::EnableWindow(owner_, FALSE);
-    if (!ending_) {
+        ::EnableWindow(Owner_, FALSE);
+    if (!Ending_) {
         ::ShowWindow(wnd, SW_SHOWNORMAL);
         ::SetForegroundWindow(wnd);
     }
 
     MSG msg;
-    while (!ending_ && ::IsWindow(wnd)) {
+    while (!Ending_ && ::IsWindow(wnd)) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             ::PostQuitMessage(static_cast<int>(msg.wParam)); // leave WM_QUIT for the outer loop
@@ -91,14 +91,14 @@ INT_PTR CDialog::DoModal() {
     }
 
     if (disableOwner)
-        ::EnableWindow(owner_, TRUE);
+        ::EnableWindow(Owner_, TRUE);
     if (::IsWindow(wnd)) {
-        if (owner_ && ::GetActiveWindow() == wnd)
-            ::SetActiveWindow(owner_);
+        if (Owner_ && ::GetActiveWindow() == wnd)
+            ::SetActiveWindow(Owner_);
         ::DestroyWindow(wnd);
     }
-    modal_ = false;
-    return result_;
+    Modal_ = false;
+    return Result_;
 }
 
 BOOL CDialog::Create(HWND parent) {
@@ -106,16 +106,16 @@ BOOL CDialog::Create(HWND parent) {
         return FALSE;
     if (parent)
         ParentWindow = parent;
-    modal_ = false;
-    owner_ = ParentWindow;
+    Modal_ = false;
+    Owner_ = ParentWindow;
     return ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(TemplateId), ParentWindow,
                                 DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void CDialog::EndDialog(int result) {
-    result_ = result;
-    if (modal_) {
-        ending_ = true;
+    Result_ = result;
+    if (Modal_) {
+        Ending_ = true;
         ::PostMessageW(GetSafeHwnd(), WM_NULL, 0, 0); // wakes the modal loop
         return;
     }

@@ -11,18 +11,19 @@ namespace zarn {
 // Binds dialog controls to member objects; DoDataExchange receives one.
 class DataExchange {
   public:
-    explicit DataExchange(HWND dialog) : dialog_(dialog) {}
+    explicit DataExchange(HWND dialog) : Dialog_(dialog) {}
     // Subclasses the control with this id into `control` (once; later calls do nothing).
     void Control(int id, CWnd& control);
 
   private:
-    HWND dialog_;
+    HWND Dialog_;
 };
 
 class CDialog : public CWnd {
   public:
     // templateId: dialog resource number; parent: owner window or null.
     explicit CDialog(UINT templateId, HWND parent = nullptr);
+    ~CDialog() override { DestroyWindow(); }
 
     // Runs the dialog modally: creates it, disables the owner, runs the modal loop until EndDialog,
     // re-enables the owner and destroys the window. Returns EndDialog's result, or -1 when the dialog
@@ -55,10 +56,10 @@ class CDialog : public CWnd {
     static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM w, LPARAM l);
     BOOL HandleInitDialog(HWND wnd);
 
-    bool modal_ = false;
-    bool ending_ = false;
-    int result_ = -1;
-    HWND owner_ = nullptr;
+    bool Modal_ = false;
+    bool Ending_ = false;
+    int Result_ = -1;
+    HWND Owner_ = nullptr;
 };
 
 } // namespace zarn

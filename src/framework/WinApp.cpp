@@ -6,7 +6,6 @@
 namespace zarn {
 namespace {
 CWinApp* TheApp = nullptr;
-PreTranslateFilter TheFilter = nullptr;
 } // namespace
 
 CWinApp::CWinApp() {
@@ -27,8 +26,6 @@ int CWinApp::ExitInstance() {
 }
 
 BOOL CWinApp::PreTranslateMessage(MSG* msg) {
-    if (TheFilter && TheFilter(msg))
-        return TRUE;
     return CWnd::WalkPreTranslateTree(msg);
 }
 
@@ -52,10 +49,6 @@ int CWinApp::Run() {
         PumpMessage(msg);
     }
     return ExitInstance();
-}
-
-void SetPreTranslateFilter(PreTranslateFilter filter) {
-    TheFilter = filter;
 }
 
 CWinApp* AfxGetApp() {

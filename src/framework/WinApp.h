@@ -18,8 +18,8 @@ class CWinApp {
     // Shut-down; runs in every case. Returns the process exit code.
     virtual int ExitInstance();
     // Gives the program a look at every queued message before it is translated and dispatched;
-    // TRUE swallows it. The base offers it to the optional filter, then to the window objects of the
-    // message's window and its parents (CWnd::WalkPreTranslateTree).
+    // TRUE swallows it. The base offers it to the window objects of the message's window and its
+    // parents (CWnd::WalkPreTranslateTree).
     virtual BOOL PreTranslateMessage(MSG* msg);
     // The message loop; returns ExitInstance's result once WM_QUIT arrives.
     virtual int Run();
@@ -34,11 +34,6 @@ class CWinApp {
   protected:
     int QuitCode = 0;
 };
-
-// Window objects that want a look at queued messages register a filter. The framework's window
-// classes install one; it receives every message CWinApp::PreTranslateMessage sees.
-using PreTranslateFilter = BOOL (*)(MSG* msg);
-void SetPreTranslateFilter(PreTranslateFilter filter);
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();

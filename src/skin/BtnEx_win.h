@@ -10,6 +10,7 @@ namespace zarn {
 
 class CBtnEx : public CButton {
   public:
+    ~CBtnEx() override { DestroyWindow(); }
     // Frame indices in the strip.
     enum Frame { FrameNormal = 0, FrameHover = 1, FramePressed = 2, FrameDisabled = 3 };
 

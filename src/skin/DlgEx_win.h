@@ -13,6 +13,7 @@ namespace zarn {
 
 class CDlgEx : public CDialog {
   public:
+    ~CDlgEx() override { DestroyWindow(); }
     enum : UINT { CloseButtonId = 50000, MinimizeButtonId = 50001, MaximizeButtonId = 50002 };
 
     explicit CDlgEx(UINT templateId, HWND parent = nullptr);

@@ -8,6 +8,7 @@ namespace zarn {
 
 class CImgProgress : public CProgressCtrl {
   public:
+    ~CImgProgress() override { DestroyWindow(); }
     // Takes ownership of both images; the control takes the track's size and the fill is centred on it.
     // A later call replaces images and rectangles alike.
     BOOL SetImages(UniqueBitmap&& track, UniqueBitmap&& fill);

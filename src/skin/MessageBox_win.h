@@ -18,6 +18,7 @@ int ShowMessageBox(UINT type, const wchar_t* caption, const wchar_t* text, HWND 
 // The message box dialog (template 130). Buttons 5000 and 5001; Enter and Esc do nothing.
 class CMessageBox : public CDlgEx {
   public:
+    ~CMessageBox() override { DestroyWindow(); }
     enum : UINT { TemplateId = 130, FirstButtonId = 5000, SecondButtonId = 5001 };
 
     explicit CMessageBox(HWND parent);

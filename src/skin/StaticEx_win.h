@@ -11,6 +11,7 @@ namespace zarn {
 
 class CStaticEx : public CStatic {
   public:
+    ~CStaticEx() override { DestroyWindow(); }
     // Shows `image` (only read) left of the text; FALSE for a null image.
     BOOL SetImage(HBITMAP image);
 

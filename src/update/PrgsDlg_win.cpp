@@ -56,6 +56,7 @@ CPrgsDlg::CPrgsDlg() : CDlgEx(IDD_PRGSDLG) {}
 
 CPrgsDlg::~CPrgsDlg() {
     StopThreads();
+    DestroyWindow();
 }
 
 INT_PTR CPrgsDlg::DoModal() {

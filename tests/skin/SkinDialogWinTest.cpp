@@ -54,6 +54,7 @@ RECT ChildRect(HWND parent, int id) {
 // A launcher-like dialog: skin 134 with all title-bar buttons, and one of each control.
 class ShowcaseDialog : public CDlgEx {
   public:
+    ~ShowcaseDialog() override { DestroyWindow(); }
     ShowcaseDialog() : CDlgEx(130) {}
 
     CBtnEx Buttons[5];
@@ -546,6 +547,7 @@ namespace {
 // A dialog drawn 1:1 from skin 162 and sized to it, as the another-account choice is.
 class OneToOneDialog : public CDlgEx {
   public:
+    ~OneToOneDialog() override { DestroyWindow(); }
     OneToOneDialog() : CDlgEx(130) {}
 
   protected:
