@@ -56,10 +56,10 @@ std::vector<std::wstring> FolderAndAncestors(const std::wstring& folder) {
         path.pop_back();
     std::vector<std::wstring> chain;
     while (!path.empty()) {
-        if (path.back() == L':') { // a drive: its root is a folder of its own
-            chain.push_back(path + L'\\');
+        // A drive's root is a volume's own root, which cannot be a link (Wine reports its drive roots
+        // as mount points, so asking would refuse every folder).
+        if (path.back() == L':')
             break;
-        }
         chain.push_back(path);
         const size_t slash = path.rfind(L'\\');
         if (slash == std::wstring::npos || slash == 0)

@@ -45,8 +45,8 @@ std::wstring WithTrailingBackslash(const std::wstring& folder);
 // error of the last file that could not be deleted or, when all files went, the folder removal's error.
 TreeResult DeleteTreeWith(FileTreeOps& fs, const std::wstring& folder);
 
-// The folder (without a trailing backslash) and every folder above it up to and including the drive's
-// root ("C:\\") or the share ("\\\\server\\share"), nearest first.
+// The folder (without a trailing backslash) and every folder above it below the drive's root ("C:\\",
+// a volume's root, is never a link) or down to the share ("\\\\server\\share"), nearest first.
 std::vector<std::wstring> FolderAndAncestors(const std::wstring& folder);
 
 // DeleteTreeWith, but only for a folder that is no link and lies below none: deleting through a link
