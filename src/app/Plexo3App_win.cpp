@@ -42,9 +42,10 @@ void WaitForever(const UniqueHandle& event) {
         ::WaitForSingleObject(event.get(), INFINITE);
 }
 
-// After a successful swap: start the new version, remember the day, and end.
+// After a successful swap: start the new version (or the previous one when the new one cannot start),
+// remember the day, and end.
 void RestartAfterUpdate(bool recreateShortcuts) {
-    LaunchProgram();
+    StartUpdatedProgram(ProgramPath());
     WriteUpdateTime();
     if (recreateShortcuts) {
         ComInit com;
@@ -131,8 +132,9 @@ BOOL CPlexo3App::RunModeWork(RunMode mode) {
             return FALSE;
         }
         OleInitialized = true;
-        if (mode == RunMode::NewGameWindow && RunLoginBackdrop(LauncherWnd) == IDCANCEL) {
-            ::PostMessageW(LauncherWnd, WM_SYSCOMMAND, SC_CLOSE, 6021);
+        // A launcher handle that names no window leaves the login without an owner and tells nobody.
+        if (mode == RunMode::NewGameWindow && RunLoginBackdrop(LauncherWindow()) == IDCANCEL) {
+            PostToLauncher(WM_SYSCOMMAND, SC_CLOSE, 6021);
             return FALSE;
         }
         return CreateGameWindow(*this);

@@ -22,6 +22,18 @@ HWND WindowFromHandleValue(int32_t value) {
     return reinterpret_cast<HWND>(static_cast<intptr_t>(value));
 }
 
+HWND LauncherWindow() {
+    const int32_t value = WindowHandleValue(LauncherWnd);
+    if (IsSpecialWindowValue(value) || LauncherWnd == ::GetDesktopWindow() || !::IsWindow(LauncherWnd))
+        return nullptr;
+    return LauncherWnd;
+}
+
+bool PostToLauncher(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND launcher = LauncherWindow();
+    return launcher && ::PostMessageW(launcher, message, wParam, lParam);
+}
+
 RunMode GetRunMode() {
     std::vector<std::wstring> args;
     for (int i = 1; i < __argc && __wargv; ++i)
@@ -67,21 +79,27 @@ std::wstring InstallFolder() {
     return CommonAppDataFolder() + product::InstallSubFolder;
 }
 
-void LaunchProgram(const wchar_t* executable) {
-    const std::wstring path = executable ? std::wstring(executable) : ProgramPath();
-    // The path is named as the program and quoted on the command line: an unquoted path with spaces
-    // would let CreateProcess start "C:\Program.exe" for "C:\Program Files\...".
-    std::wstring commandLine = L"\"" + path + L"\"";
+bool StartProcess(const wchar_t* application, std::wstring commandLine, WORD show, DWORD flags,
+                  StartedProcess& started) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
+    si.wShowWindow = show;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS,
-                          nullptr, nullptr, &si, &pi))
-        return;
-    UniqueHandle process(pi.hProcess);
-    UniqueHandle thread(pi.hThread);
+    if (!::CreateProcessW(application, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                          &si, &pi))
+        return false;
+    started.Process.reset(pi.hProcess);
+    started.Thread.reset(pi.hThread);
+    return true;
+}
+
+bool LaunchProgram(const wchar_t* executable) {
+    const std::wstring path = executable ? std::wstring(executable) : ProgramPath();
+    // The path is named as the program and quoted on the command line: an unquoted path with spaces
+    // would let CreateProcess start "C:\Program.exe" for "C:\Program Files\...".
+    StartedProcess started;
+    return StartProcess(path.c_str(), L"\"" + path + L"\"", SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started);
 }
 
 } // namespace zarn

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/RunMode.h"
+#include "framework/Handle.h"
 
 namespace zarn {
 
@@ -20,6 +21,14 @@ extern int32_t GameWindowOrdinal;
 // the same window in a 32-bit and a 64-bit process.
 int32_t WindowHandleValue(HWND wnd);
 HWND WindowFromHandleValue(int32_t value);
+
+// LauncherWnd when it names an existing window other than the desktop; null for zero, for the
+// special values (HWND_BROADCAST, HWND_TOPMOST, ...) a forged command line could give, and for a
+// launcher window that is gone. Everything this process sends, posts or parents to the launcher
+// goes through here, so a forged handle can never reach other windows.
+HWND LauncherWindow();
+// Posts the message to LauncherWindow(); false, with nothing posted, when there is none.
+bool PostToLauncher(UINT message, WPARAM wParam, LPARAM lParam);
 
 // Reads the command line of this process; the same answer every time.
 RunMode GetRunMode();
@@ -35,8 +44,19 @@ std::wstring PathBesideProgram(const wchar_t* fileName = nullptr);
 std::wstring CommonAppDataFolder();
 std::wstring InstallFolder();
 
+// A started process's handles.
+struct StartedProcess {
+    UniqueHandle Process;
+    UniqueHandle Thread;
+};
+// CreateProcessW with the application (null: taken from the command line), the command line, the
+// window shown as show, and the creation flags; no handles inherited, this process's environment and
+// folder. False when the process could not be started.
+bool StartProcess(const wchar_t* application, std::wstring commandLine, WORD show, DWORD flags,
+                  StartedProcess& started);
+
 // Starts the given executable (the program itself when none is given) with no arguments, at idle
-// priority, shown normally. Failures are ignored. The path may contain spaces.
-void LaunchProgram(const wchar_t* executable = nullptr);
+// priority, shown normally. The path may contain spaces. False when it could not be started.
+bool LaunchProgram(const wchar_t* executable = nullptr);
 
 } // namespace zarn

@@ -11,6 +11,10 @@ int32_t ReadSlashNumber(const std::wstring* arg, size_t maxLength) {
     return ParseLong(std::wstring_view(*arg).substr(1));
 }
 
+bool IsSpecialWindowValue(int32_t value) {
+    return (value >= -3 && value <= 1) || value == 0xFFFF;
+}
+
 RunModeChoice ChooseRunMode(const std::vector<std::wstring>& args, std::wstring_view installFolder,
                             std::wstring_view programPath) {
     RunModeChoice choice;

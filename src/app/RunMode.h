@@ -31,6 +31,11 @@ struct RunModeChoice {
 inline constexpr size_t MaxLauncherArgument = 15;
 inline constexpr size_t MaxOrdinalArgument = 7;
 
+// Whether a window handle value is zero or one of the values that name no single window but all
+// top-level windows (HWND_BROADCAST, 0xFFFF) or a place in the z-order (HWND_TOPMOST -1,
+// HWND_NOTOPMOST -2, HWND_MESSAGE -3, HWND_BOTTOM 1); such a value is never a launcher window.
+bool IsSpecialWindowValue(int32_t value);
+
 // Decides the run mode from the arguments after the program name. Only the first argument selects
 // the mode; without a known switch the program's location decides: inside the install folder it is
 // the installed launcher, elsewhere it installs itself.

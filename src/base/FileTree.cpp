@@ -4,7 +4,13 @@
 namespace zarn {
 
 namespace {
-constexpr uint32_t ErrorInvalidName = 123; // ERROR_INVALID_NAME
+constexpr uint32_t ErrorInvalidName = 123;              // ERROR_INVALID_NAME
+constexpr uint32_t ErrorReparsePointEncountered = 4395; // ERROR_REPARSE_POINT_ENCOUNTERED
+
+bool IsShareName(const std::wstring& path) { // "\\server" alone, above a share
+    return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\' &&
+           path.find(L'\\', 2) == std::wstring::npos;
+}
 } // namespace
 
 std::wstring WithTrailingBackslash(const std::wstring& folder) {
@@ -42,6 +48,36 @@ TreeResult DeleteTreeWith(FileTreeOps& fs, const std::wstring& folder) {
     if (removeError != 0)
         return {false, fileError != 0 ? fileError : removeError};
     return {fileError == 0, fileError};
+}
+
+std::vector<std::wstring> FolderAndAncestors(const std::wstring& folder) {
+    std::wstring path = folder;
+    while (path.size() > 1 && path.back() == L'\\')
+        path.pop_back();
+    std::vector<std::wstring> chain;
+    while (!path.empty()) {
+        // A drive's root is a volume's own root, which cannot be a link (Wine reports its drive roots
+        // as mount points, so asking would refuse every folder).
+        if (path.back() == L':')
+            break;
+        chain.push_back(path);
+        const size_t slash = path.rfind(L'\\');
+        if (slash == std::wstring::npos || slash == 0)
+            break;
+        path.resize(slash);
+        if (IsShareName(path))
+            break;
+    }
+    return chain;
+}
+
+TreeResult DeleteUnlinkedTreeWith(FileTreeOps& fs, const std::wstring& folder) {
+    if (folder.empty())
+        return {false, ErrorInvalidName};
+    for (const std::wstring& path : FolderAndAncestors(folder))
+        if (fs.IsLink(path))
+            return {false, ErrorReparsePointEncountered};
+    return DeleteTreeWith(fs, folder);
 }
 
 unsigned CountFilesWith(FileTreeOps& fs, const std::wstring& folder) {

@@ -27,6 +27,9 @@ class FileTreeOps {
     virtual uint32_t RemoveFile(const std::wstring& path) = 0;
     // Removes an empty folder, or a junction/directory link as itself.
     virtual uint32_t RemoveFolder(const std::wstring& path) = 0;
+    // Whether the path itself is a reparse point (junction, mounted folder or symbolic link); also
+    // true when its attributes cannot be read for another reason than its absence.
+    virtual bool IsLink(const std::wstring& path) = 0;
 };
 
 struct TreeResult {
@@ -41,6 +44,15 @@ std::wstring WithTrailingBackslash(const std::wstring& folder);
 // itself, never entered. Ok only when every file went and folder was removed; otherwise Error is the
 // error of the last file that could not be deleted or, when all files went, the folder removal's error.
 TreeResult DeleteTreeWith(FileTreeOps& fs, const std::wstring& folder);
+
+// The folder (without a trailing backslash) and every folder above it below the drive's root ("C:\\",
+// a volume's root, is never a link) or down to the share ("\\\\server\\share"), nearest first.
+std::vector<std::wstring> FolderAndAncestors(const std::wstring& folder);
+
+// DeleteTreeWith, but only for a folder that is no link and lies below none: deleting through a link
+// at the root would delete the link's target, wherever it is. Refused with Error 4395
+// (ERROR_REPARSE_POINT_ENCOUNTERED) and nothing touched otherwise.
+TreeResult DeleteUnlinkedTreeWith(FileTreeOps& fs, const std::wstring& folder);
 
 // The number of files (not folders) in folder and its sub-folders; a link counts as one entry and is
 // not entered. 1 when folder cannot be listed.

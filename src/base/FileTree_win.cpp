@@ -56,4 +56,12 @@ uint32_t Win32FileTree::RemoveFolder(const std::wstring& path) {
     return ::RemoveDirectoryW(path.c_str()) ? 0 : ::GetLastError();
 }
 
+bool Win32FileTree::IsLink(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const DWORD error = ::GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 } // namespace zarn

@@ -13,6 +13,7 @@ class Win32FileTree : public FileTreeOps {
     void ClearReadOnly(const std::wstring& path, bool link) override;
     uint32_t RemoveFile(const std::wstring& path) override;
     uint32_t RemoveFolder(const std::wstring& path) override;
+    bool IsLink(const std::wstring& path) override;
 };
 
 } // namespace zarn

@@ -81,6 +81,12 @@ std::wstring BatchForm(const std::wstring& path) {
     return {};
 }
 
+void ClearReadOnly(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
 void MakeFolder(const std::wstring& folder) {
     ::_wmkdir(folder.c_str());
 }
@@ -118,8 +124,7 @@ bool CreateShellLinkFile(const std::wstring& linkPath, const std::wstring& targe
     link->SetArguments(arguments.c_str());
     if (!description.empty())
         link->SetDescription(description.c_str());
-    file->Save(linkPath.c_str(), TRUE);
-    return true;
+    return SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
 }
 
 bool CreateDesktopShortcut(const std::wstring& target, const std::wstring& arguments,
@@ -164,8 +169,12 @@ int InstallProgram() {
     MakeFolder(appData + product::InstallSubFolder);
     const std::wstring own = ProgramPath();
     const std::wstring installed = appData + product::InstallSubFolder + L"\\" + FileNameOf(own);
-    if (::lstrcmpiW(installed.c_str(), own.c_str()) != 0)
-        ::CopyFileW(own.c_str(), installed.c_str(), FALSE);
+    // The copy keeps the source's attributes; a read-only copy could never be deleted by the uninstall.
+    if (::lstrcmpiW(installed.c_str(), own.c_str()) != 0) {
+        ClearReadOnly(installed); // an earlier read-only copy could not be overwritten either
+        if (::CopyFileW(own.c_str(), installed.c_str(), FALSE))
+            ClearReadOnly(installed);
+    }
     CreateProgramShortcuts(installed);
     LaunchProgram(installed.c_str());
     return 1;
@@ -269,18 +278,11 @@ std::wstring ScheduleSelfDelete() {
         return {};
     }
 
-    std::wstring commandLine = L"\"" + batch + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi{};
-    if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                         &pi)) {
-        UniqueHandle process(pi.hProcess);
-        UniqueHandle thread(pi.hThread);
-        ::SetThreadPriority(thread.get(), THREAD_PRIORITY_IDLE);
-    }
+    // The batch cannot delete a read-only program: "del" would fail on every round for ever.
+    ClearReadOnly(ProgramPath());
+    StartedProcess started;
+    if (StartProcess(nullptr, L"\"" + batch + L"\"", SW_HIDE, 0, started))
+        ::SetThreadPriority(started.Thread.get(), THREAD_PRIORITY_IDLE);
     return batch;
 }
 

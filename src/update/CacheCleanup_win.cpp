@@ -85,7 +85,8 @@ bool SetCacheLimit() {
 
 bool DeleteDirectoryTree(const std::wstring& folder) {
     Win32FileTree fs;
-    const TreeResult result = DeleteTreeWith(fs, folder);
+    // Run elevated: a junction at or above the root must not lead the deletion somewhere else.
+    const TreeResult result = DeleteUnlinkedTreeWith(fs, folder);
     ::SetLastError(result.Ok ? ERROR_SUCCESS : result.Error);
     return result.Ok;
 }

@@ -17,8 +17,9 @@ bool ClearUrlCache();
 DWORD WINAPI CacheCleanupThread(void* unused);
 
 // Deletes the folder with everything below it; links inside are removed as themselves, never
-// entered. True only when every file went and the folder was removed; otherwise false with the last
-// error set to the error of the last file that stayed or, when every file went, the folder removal's.
+// entered. A folder that is a link or lies below one is refused (ERROR_REPARSE_POINT_ENCOUNTERED). True only
+// when every file went and the folder was removed; otherwise false with the last error set to the error of
+// the last file that stayed or, when every file went, the folder removal's.
 bool DeleteDirectoryTree(const std::wstring& folder);
 
 } // namespace zarn

@@ -13,7 +13,10 @@
 #include "base/Strings.h"
 #include "app/Urls.h"
 #include "net/Http_win.h"
+#include "framework/Handle.h"
+#include "update/ExeCheck.h"
 #include "update/Md5.h"
+#include "update/PendingRenames.h"
 #include "update/VersionKey.h"
 
 namespace zarn {
@@ -21,6 +24,8 @@ namespace {
 
 constexpr size_t PublishedKeyChars = 64;
 constexpr size_t AddressChars = 512;
+constexpr const wchar_t* SessionManagerKey = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr const wchar_t* PendingRenamesValue = L"PendingFileRenameOperations";
 
 // A value of the configuration page; a value that does not fit its buffer (capacity characters with
 // the terminator) is refused as empty rather than cut into a different key or address.
@@ -117,25 +122,88 @@ bool DownloadAndSwap(CPlexo3App& app, const std::wstring& programPath) {
     dialog.Url = app.UpdateAddress;
     dialog.TargetPath = fresh;
     dialog.ExpectedKey = app.UpdateKey;
-    if (dialog.DoModal() != IDOK) {
+    // Whatever arrived is put in place only when it is a program of this kind: an empty file or an
+    // error page would leave nothing that starts.
+    if (dialog.DoModal() != IDOK || !IsProgramFile(fresh) || !SwapProgramFiles(programPath, fresh, old)) {
         ::MoveFileExW(fresh.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
         return false;
     }
-    if (!SwapProgramFiles(programPath, fresh, old)) {
-        ::MoveFileExW(fresh.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return false;
-    }
-    ::MoveFileExW(old.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return true;
 }
 
 bool SwapProgramFiles(const std::wstring& program, const std::wstring& fresh, const std::wstring& old) {
+    // The only copy of the program may end up at old: a deletion an earlier update scheduled for
+    // that name must not take it at the next restart.
+    if (!CancelScheduledDeletion(old))
+        return false;
     if (!::MoveFileExW(program.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING))
         return false;
     if (::MoveFileExW(fresh.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
     ::MoveFileExW(old.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING); // never lose the program
     return false;
+}
+
+bool StartUpdatedProgram(const std::wstring& programPath) {
+    const std::wstring folder = FolderWithSlash(programPath);
+    if (folder.empty())
+        return false;
+    const std::wstring fresh = folder + product::NewProgramFileName;
+    const std::wstring old = folder + product::OldProgramFileName;
+    if (LaunchProgram(programPath.c_str())) {
+        ::MoveFileExW(old.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return true;
+    }
+    // The new program does not start: it goes back to its download name and the previous one returns.
+    if (SwapProgramFiles(programPath, old, fresh)) {
+        ::MoveFileExW(fresh.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        LaunchProgram(programPath.c_str());
+    }
+    return false;
+}
+
+bool IsProgramFile(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    unsigned char header[ProgramHeaderBytes];
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), header, sizeof(header), &got, nullptr))
+        return false;
+    return IsProgramImage(header, got, BuildMachine());
+}
+
+bool CancelScheduledDeletion(const std::wstring& path) {
+    wchar_t full[MAX_PATH * 2] = {};
+    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+    if (length == 0 || length >= MAX_PATH * 2)
+        return false;
+    UniqueHKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_QUERY_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        return true; // no list, so nothing is scheduled
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (::RegQueryValueExW(key.get(), PendingRenamesValue, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+        return true;
+    std::wstring list(bytes / sizeof(wchar_t) + 1, L'\0');
+    if (::RegQueryValueExW(key.get(), PendingRenamesValue, nullptr, &type,
+                           reinterpret_cast<BYTE*>(list.data()), &bytes) != ERROR_SUCCESS)
+        return false;
+    list.resize(bytes / sizeof(wchar_t));
+    const std::wstring kept = WithoutDeletionOf(list, L"\\??\\" + std::wstring(full, length));
+    if (kept == WithoutDeletionOf(list, std::wstring()))
+        return true; // the same list as read, so nothing to take out
+    UniqueHKey writable;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, writable.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    if (kept.empty())
+        return ::RegDeleteValueW(writable.get(), PendingRenamesValue) == ERROR_SUCCESS;
+    return ::RegSetValueExW(writable.get(), PendingRenamesValue, 0, REG_MULTI_SZ,
+                            reinterpret_cast<const BYTE*>(kept.data()),
+                            static_cast<DWORD>(kept.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool DownloadAndSwap(CPlexo3App& app) {

@@ -19,14 +19,25 @@ std::wstring VersionKey(const std::wstring& programPath);
 bool FetchUpdateConfig(CPlexo3App& app, std::string& key);
 
 // Downloads the program from the application's UpdateAddress into "NewZarn.exe" beside programPath
-// with the progress dialog and puts it in place of programPath ("OldZarn.exe" keeps the previous file
-// until the next system restart). True only when the new file is in place; when renaming it into place
-// fails, the previous file is moved back.
+// with the progress dialog and, when it is a program for this machine (IsProgramFile), puts it in
+// place of programPath ("OldZarn.exe" keeps the previous file). True only when the new file is in
+// place; when renaming it into place fails, the previous file is moved back.
 bool DownloadAndSwap(CPlexo3App& app, const std::wstring& programPath);
-// Renames program to old and fresh to program (replacing existing files). When the second rename
-// fails, old is moved back, so the program file is never lost; false then, and also when the first
-// rename fails.
+// Renames program to old and fresh to program (replacing existing files), after taking any deletion
+// scheduled for old out of the restart-time list. When the second rename fails, old is moved back, so
+// the program file is never lost; false then, and also when the first rename fails or the scheduled
+// deletion cannot be cancelled.
 bool SwapProgramFiles(const std::wstring& program, const std::wstring& fresh, const std::wstring& old);
+// After a swap: starts programPath and schedules "OldZarn.exe" for deletion at the next restart. When
+// the new program cannot be started, it is renamed back to "NewZarn.exe" (scheduled for deletion),
+// "OldZarn.exe" returns to programPath and is started; false then.
+bool StartUpdatedProgram(const std::wstring& programPath);
+
+// Whether the file starts with the headers of a Windows GUI program for this build's machine.
+bool IsProgramFile(const std::wstring& path);
+// Takes every deletion of path (made full) out of the system's restart-time rename list. True when
+// none is left scheduled; false when one stays because the list cannot be read or written.
+bool CancelScheduledDeletion(const std::wstring& path);
 
 // The same for the running program's own file.
 bool DownloadAndSwap(CPlexo3App& app);

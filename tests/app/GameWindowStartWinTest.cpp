@@ -67,4 +67,49 @@ TEST(GameWindowStart, CancelledLoginPostsCloseWithTheProgramsMarkToTheLauncher) 
     ::DestroyWindow(launcher);
 }
 
+// An unrelated window of this process counts the WM_SYSCOMMAND messages it gets; a marker posted
+// after the program ended shows that everything posted before it was handled.
+constexpr UINT MarkerMessage = WM_APP + 21;
+int BystanderSysCommands = 0;
+bool BystanderMarkerSeen = false;
+
+LRESULT CALLBACK BystanderProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SYSCOMMAND) {
+        ++BystanderSysCommands;
+        return 0;
+    }
+    if (msg == MarkerMessage) {
+        BystanderMarkerSeen = true;
+        return 0;
+    }
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+TEST(GameWindowStart, AForgedBroadcastHandleReachesNoOtherWindow) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = BystanderProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZarnTestBystander";
+    ::RegisterClassW(&wc);
+    HWND bystander = ::CreateWindowW(wc.lpszClassName, L"bystander", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                     nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(bystander, nullptr);
+    // 65535 is HWND_BROADCAST; -1 (HWND_TOPMOST) is taken as one too.
+    for (const wchar_t* value : {L"65535", L"-1"}) {
+        SCOPED_TRACE(value);
+        BystanderSysCommands = 0;
+        BystanderMarkerSeen = false;
+        Program program = StartProgram(ZarnExe(), std::wstring(L"/newgm /") + value + L" /1");
+        ASSERT_TRUE(program.Process);
+        EXPECT_TRUE(WaitForExit(program, 30000)) << "the login ends and the process with it";
+        Kill(program);
+        ASSERT_TRUE(::PostMessageW(bystander, MarkerMessage, 0, 0));
+        MSG msg;
+        while (!BystanderMarkerSeen && ::GetMessageW(&msg, nullptr, 0, 0) > 0)
+            ::DispatchMessageW(&msg);
+        EXPECT_EQ(BystanderSysCommands, 0) << "a window of another program was told to close";
+    }
+    ::DestroyWindow(bystander);
+}
+
 } // namespace

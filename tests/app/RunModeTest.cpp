@@ -103,3 +103,17 @@ TEST(PathPieces, SplitAtTheLastBackslash) {
     EXPECT_EQ(Truncated(L"ab", 4), L"ab");
     EXPECT_EQ(Truncated(L"ab", 0), L"");
 }
+
+namespace {
+
+TEST(RunMode, BroadcastAndZOrderValuesAreNeverALauncherWindow) {
+    for (const int32_t value : {0, 1, 0xFFFF, -1, -2, -3})
+        EXPECT_TRUE(zarn::IsSpecialWindowValue(value)) << value;
+    for (const int32_t value : {2, 0x10010, 0xFFFE, 0x10000, -4, 1234})
+        EXPECT_FALSE(zarn::IsSpecialWindowValue(value)) << value;
+    // The value read from "/newgm /65535 /1" is the broadcast one.
+    const zarn::RunModeChoice choice = zarn::ChooseRunMode({L"/newgm", L"/65535", L"/1"}, L"X", L"Y");
+    EXPECT_TRUE(zarn::IsSpecialWindowValue(choice.LauncherWnd));
+}
+
+} // namespace

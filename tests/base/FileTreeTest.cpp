@@ -61,6 +61,12 @@ class FakeFs : public FileTreeOps {
         Nodes.erase(it);
         return 0;
     }
+    bool IsLink(const std::wstring& path) override {
+        Asked.push_back(path);
+        auto it = Nodes.find(path);
+        return it != Nodes.end() && it->second.Link;
+    }
+    std::vector<std::wstring> Asked;
     uint32_t RemoveFolder(const std::wstring& path) override {
         auto it = Nodes.find(path);
         if (it == Nodes.end())
@@ -163,6 +169,56 @@ TEST(FileTree, CountsFilesInAllSubFoldersButNotTheFolders) {
     FakeFs empty;
     empty.AddFolder(L"C:\\e");
     EXPECT_EQ(CountFilesWith(empty, L"C:\\e"), 0u);
+}
+
+constexpr uint32_t ReparsePointEncountered = 4395;
+
+TEST(FileTree, ARootThatIsALinkIsRefusedAndItsTargetStays) {
+    FakeFs fs;
+    fs.AddFolder(L"C:\\Users");
+    fs.AddFolder(L"C:\\Users\\me");
+    fs.AddFolder(L"C:\\Windows");
+    fs.AddFile(L"C:\\Windows\\system.dat");
+    // "#SharedObjects" is a junction to C:\Windows: listing it would list the target.
+    fs.AddLink(L"C:\\Users\\me\\#SharedObjects", true);
+    const TreeResult r = DeleteUnlinkedTreeWith(fs, L"C:\\Users\\me\\#SharedObjects");
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Error, ReparsePointEncountered);
+    EXPECT_TRUE(fs.Listed.empty());
+    EXPECT_TRUE(fs.Has(L"C:\\Users\\me\\#SharedObjects"));
+}
+
+TEST(FileTree, ARootBelowALinkedFolderIsRefused) {
+    FakeFs fs;
+    fs.AddLink(L"C:\\Users\\me\\AppData", true); // a junction above the root
+    fs.AddFolder(L"C:\\Users\\me\\AppData\\Flash");
+    fs.AddFile(L"C:\\Users\\me\\AppData\\Flash\\a.sol");
+    const TreeResult r = DeleteUnlinkedTreeWith(fs, L"C:\\Users\\me\\AppData\\Flash\\");
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Error, ReparsePointEncountered);
+    EXPECT_TRUE(fs.Has(L"C:\\Users\\me\\AppData\\Flash\\a.sol"));
+    EXPECT_TRUE(fs.Listed.empty());
+}
+
+TEST(FileTree, AnUnlinkedRootIsCheckedUpToTheDrivesRootAndDeleted) {
+    FakeFs fs;
+    fs.AddFolder(L"C:\\Users\\me\\so");
+    fs.AddFile(L"C:\\Users\\me\\so\\a.sol");
+    const TreeResult r = DeleteUnlinkedTreeWith(fs, L"C:\\Users\\me\\so");
+    EXPECT_TRUE(r.Ok);
+    EXPECT_FALSE(fs.Has(L"C:\\Users\\me\\so"));
+    EXPECT_EQ(fs.Asked, (std::vector<std::wstring>{L"C:\\Users\\me\\so", L"C:\\Users\\me", L"C:\\Users"}));
+    EXPECT_FALSE(DeleteUnlinkedTreeWith(fs, L"").Ok);
+}
+
+TEST(FileTree, AncestorsStopAtTheDriveOrTheShare) {
+    using Paths = std::vector<std::wstring>;
+    EXPECT_EQ(FolderAndAncestors(L"C:\\a\\b\\"), (Paths{L"C:\\a\\b", L"C:\\a"}));
+    EXPECT_TRUE(FolderAndAncestors(L"C:\\").empty());
+    EXPECT_EQ(FolderAndAncestors(L"\\\\server\\share\\x"),
+              (Paths{L"\\\\server\\share\\x", L"\\\\server\\share"}));
+    EXPECT_EQ(FolderAndAncestors(L"relative\\x"), (Paths{L"relative\\x", L"relative"}));
+    EXPECT_TRUE(FolderAndAncestors(L"").empty());
 }
 
 } // namespace

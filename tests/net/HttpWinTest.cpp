@@ -112,16 +112,15 @@ TEST_F(Http, CancelClosesTheFileAtOnce) {
     PortalControl(L"/__portal/fault?path=/files/blob&kind=stall&seconds=60");
     Transfer transfer;
     bool result = true;
+    // Set by the first progress call, made after the first piece was written: the file is open.
+    UniqueHandle written(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(written);
     std::thread worker([&] {
         StreamOptions options;
+        options.Progress = [&written](unsigned) { ::SetEvent(written.get()); };
         result = transfer.StreamToFile(Portal(L"files/blob?size=400000"), Target, options);
     });
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    for (int i = 0; i < 200 && !(::GetFileAttributesExW(Target.c_str(), GetFileExInfoStandard, &data) &&
-                                 data.nFileSizeLow > 0);
-         ++i)
-        ::Sleep(50);
-    ::Sleep(200);
+    EXPECT_EQ(::WaitForSingleObject(written.get(), 30000), WAIT_OBJECT_0) << "nothing arrived";
     transfer.Cancel();
     EXPECT_TRUE(::DeleteFileW(Target.c_str())) << "the output file is closed by the cancel itself";
     PortalControl(L"/__portal/reset"); // lets a read that stays blocked return

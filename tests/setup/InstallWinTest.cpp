@@ -86,6 +86,12 @@ TEST_F(Install, AMissingTargetGivesNoShortcutsAtAll) {
     EXPECT_FALSE(CreateShellLinkFile(L"", ZarnExe(), L"", 0, L""));
 }
 
+TEST_F(Install, AShortcutThatCannotBeSavedIsAFailure) {
+    const std::wstring missing = MakeScratchFolder(L"link-nowhere") + L"\\no such folder\\Zarn.lnk";
+    EXPECT_FALSE(CreateShellLinkFile(missing, ZarnExe(), L"", 0, L""));
+    EXPECT_FALSE(FileExists(missing));
+}
+
 TEST_F(Install, FirstStartCopiesLinksCountsReportsAndStartsTheInstalledLauncher) {
     FlashVersionOverride flash(L"32,0,0,465"); // the installed launcher would ask otherwise
     const std::wstring scratch = MakeScratchFolder(L"install-from");
@@ -93,6 +99,8 @@ TEST_F(Install, FirstStartCopiesLinksCountsReportsAndStartsTheInstalledLauncher)
     const std::wstring ownLink = setup::LinkPath(own.Desktop(), setup::PortalShortcutName);
     const std::wstring exe = scratch + L"\\Zarn.exe";
     ASSERT_TRUE(::CopyFileW(ZarnExe().c_str(), exe.c_str(), FALSE));
+    // Started from a read-only source (a disc, a locked download): the copy must not stay read-only.
+    ASSERT_TRUE(::SetFileAttributesW(exe.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(CreateShellLinkFile(ownLink, exe, L"", 0, L""));
     const std::wstring installed = InstallFolder() + L"\\Zarn.exe";
     const size_t logBefore = PortalLog().size();
@@ -122,7 +130,10 @@ TEST_F(Install, FirstStartCopiesLinksCountsReportsAndStartsTheInstalledLauncher)
     EXPECT_TRUE(copy) << "the installed copy was not started";
     EXPECT_TRUE(copyEnded);
 
+    ::SetFileAttributesW(exe.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(FileExists(installed));
+    EXPECT_FALSE(::GetFileAttributesW(installed.c_str()) & FILE_ATTRIBUTE_READONLY)
+        << "the uninstall could not delete it";
     ExpectTheFourShortcuts(installed);
     EXPECT_FALSE(FileExists(ownLink));
     BYTE days[8] = {};

@@ -178,6 +178,17 @@ TEST_F(Uninstall, AloneInItsFolderTheProgramAndTheFolderGo) {
     EXPECT_TRUE(WaitUntil(30000, [&] { return !FileExists(batch); }));
 }
 
+TEST_F(Uninstall, AReadOnlyProgramIsDeletedToo) {
+    const std::wstring exe = Prepare(L"uninst-readonly");
+    ASSERT_TRUE(::SetFileAttributesW(exe.c_str(), FILE_ATTRIBUTE_READONLY));
+    std::wstring batch;
+    RunUninstall(exe, true, &batch);
+    // Its "del" would fail on every round, and the batch would never end.
+    EXPECT_TRUE(WaitUntil(60000, [&] { return !FileExists(exe); })) << "the program was not deleted";
+    EXPECT_TRUE(WaitUntil(30000, [&] { return !FileExists(batch); })) << "the batch still runs";
+    ::SetFileAttributesW(exe.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(Uninstall, OtherFilesKeepTheFolderAndAStartMenuFolderWithOtherLinksStays) {
     const std::wstring exe = Prepare(L"uninst-shared");
     const std::wstring folder = exe.substr(0, exe.rfind(L'\\'));

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/Product.h"
 #include "app/Program_win.h"
@@ -71,6 +72,18 @@ std::vector<std::string> LoggedPaths(size_t from, const std::string& prefix) {
             paths.push_back(path);
     }
     return paths;
+}
+
+double LoggedTime(size_t from, const std::string& prefix) {
+    const std::vector<std::string> log = PortalLog();
+    for (size_t i = from; i < log.size(); ++i) {
+        if (JsonString(log[i], "path").compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string marker = "\"time\": ";
+        const size_t at = log[i].find(marker);
+        return at == std::string::npos ? -1 : std::strtod(log[i].c_str() + at + marker.size(), nullptr);
+    }
+    return -1;
 }
 
 std::string LoggedHeader(size_t from, const std::string& prefix, const std::string& header) {

@@ -24,6 +24,9 @@ bool RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD time
 // prefix.
 std::vector<std::string> LoggedPaths(size_t from, const std::string& prefix);
 // The value of a header of the first logged request whose path starts with prefix.
+// The portal's clock, in seconds, at the arrival of the first logged request since entry from whose
+// path starts with prefix; -1 when there is none.
+double LoggedTime(size_t from, const std::string& prefix);
 std::string LoggedHeader(size_t from, const std::string& prefix, const std::string& header);
 
 // "Statistic.ini" in the install folder.

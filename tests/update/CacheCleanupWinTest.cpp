@@ -93,15 +93,30 @@ TEST(CacheCleanup, CacheEntriesGoCookiesStay) {
         ::CommitUrlCacheEntryW(url, file, never, never, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr));
     ASSERT_TRUE(::InternetSetCookieW(L"http://zarn-cache.test/", L"keep",
                                      L"yes; expires=Sat, 01-Jan-2050 00:00:00 GMT"));
+    // The listing the clean-up walks does not reach the cookie store; an entry of the listed
+    // container marked as a cookie is what its cookie rule has to keep.
+    const wchar_t* cookieUrl = L"http://zarn-cache.test/marked-as-cookie.txt";
+    wchar_t cookieFile[MAX_PATH] = {};
+    ASSERT_TRUE(::CreateUrlCacheEntryW(cookieUrl, 1, L"txt", cookieFile, 0));
+    WriteFile(cookieFile);
+    ASSERT_TRUE(::CommitUrlCacheEntryW(cookieUrl, cookieFile, never, never, COOKIE_CACHE_ENTRY, nullptr, 0,
+                                       nullptr, nullptr));
     DWORD size = 0;
     ::GetUrlCacheEntryInfoW(url, nullptr, &size);
     ASSERT_GT(size, 0u) << "the cache entry was not stored";
+    size = 0;
+    ::GetUrlCacheEntryInfoW(cookieUrl, nullptr, &size);
+    ASSERT_GT(size, 0u) << "the cookie entry was not stored";
 
     ClearUrlCache();
 
     size = 0;
     EXPECT_FALSE(::GetUrlCacheEntryInfoW(url, nullptr, &size) ||
                  ::GetLastError() == ERROR_INSUFFICIENT_BUFFER);
+    size = 0;
+    ::GetUrlCacheEntryInfoW(cookieUrl, nullptr, &size);
+    EXPECT_GT(size, 0u) << "an entry of cookie type was deleted";
+    ::DeleteUrlCacheEntryW(cookieUrl);
     wchar_t cookie[256] = {};
     DWORD length = 256;
     EXPECT_TRUE(::InternetGetCookieW(L"http://zarn-cache.test/", nullptr, cookie, &length));

@@ -1,11 +1,14 @@
 // The program download and swap in-process, with a scratch file standing in for the program: a
-// complete checked download swaps; every failure, and a cancel in the middle, ends the dialog with
-// IDCANCEL, leaves the program untouched and leaves nothing open.
+// complete checked download of a program swaps; every failure, a file that is no program, and a
+// cancel in the middle end with the program untouched and nothing open; the old copy is never left
+// scheduled for deletion while it may be the only one.
 #include "update/SelfUpdate_win.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <commctrl.h>
 
 #include <atomic>
 #include <fstream>
@@ -23,6 +26,31 @@ using namespace zarn::test;
 
 namespace {
 
+// The progress bar's position as the dialog shows it (asked from any thread).
+unsigned ShownPosition(HWND dialog) {
+    return static_cast<unsigned>(::SendMessageW(::GetDlgItem(dialog, IDC_UPDATEPROGRESS), PBM_GETPOS, 0, 0));
+}
+
+// Whether a deletion of path at the next restart is in the system's list.
+bool DeletionScheduled(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                        KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    UniqueHKey owner(key);
+    DWORD bytes = 0;
+    if (::RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &bytes) !=
+        ERROR_SUCCESS)
+        return false;
+    std::wstring list(bytes / sizeof(wchar_t) + 1, L'\0');
+    ::RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(list.data()), &bytes);
+    std::wstring entry = L"\\??\\" + path;
+    entry += L'\0';
+    entry += L'\0';
+    return list.find(entry) != std::wstring::npos;
+}
+
 const std::string OldBytes = "the running program, version one";
 
 class SelfUpdate : public ::testing::Test {
@@ -32,7 +60,9 @@ class SelfUpdate : public ::testing::Test {
         Folder = MakeScratchFolder(L"selfupdate");
         Program = Folder + L"\\Zarn.exe";
         WriteBytes(Program, OldBytes);
-        Payload.clear();
+        // The "new program": this build's own program with bytes appended, so that it is one and differs.
+        Payload = ReadFileBytes(ZarnExe());
+        ASSERT_FALSE(Payload.empty());
         for (int i = 0; i < 300000; ++i)
             Payload.push_back(static_cast<char>((i * 131) ^ (i >> 7)));
         WriteBytes(Folder + L"\\payload.bin", Payload);
@@ -56,6 +86,13 @@ class SelfUpdate : public ::testing::Test {
     static void WriteBytes(const std::wstring& path, const std::string& bytes) {
         std::ofstream out(path.c_str(), std::ios::binary);
         out << bytes;
+    }
+    void Serve(const std::string& bytes, const std::wstring& key) {
+        const std::wstring file = Folder + L"\\served.bin";
+        WriteBytes(file, bytes);
+        ASSERT_TRUE(
+            PortalControl(L"/__portal/file?path=/files/NewZarn.exe&src=" + QueryEscape(UnixPath(file))));
+        App.UpdateKey = key;
     }
     std::wstring New() const { return Folder + L"\\NewZarn.exe"; }
     std::wstring Old() const { return Folder + L"\\OldZarn.exe"; }
@@ -127,9 +164,9 @@ TEST_F(SelfUpdate, CancelInTheMiddleEndsAtOnceAndClosesEverything) {
         for (int i = 0; i < 400; ++i) {
             HWND dialog = App.UpdateDialog.Window();
             WIN32_FILE_ATTRIBUTE_DATA data{};
+            // Part of the body is on disk and the dialog has shown its progress.
             if (dialog && ::GetFileAttributesExW(New().c_str(), GetFileExInfoStandard, &data) &&
-                data.nFileSizeLow > 0) {
-                ::Sleep(300); // the worker is now blocked on the stalled body
+                data.nFileSizeLow > 0 && ShownPosition(dialog) > 0) {
                 cancelledAt = ::GetTickCount();
                 ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
                 return;
@@ -149,6 +186,20 @@ TEST_F(SelfUpdate, CancelInTheMiddleEndsAtOnceAndClosesEverything) {
     ExpectFailedAndClean();
 }
 
+// A posted marker to the dialog's progress bar: once it is handled, everything posted before it was.
+bool PostedMessagesHandled(HWND dialog) {
+    HWND bar = ::GetDlgItem(dialog, IDC_UPDATEPROGRESS);
+    constexpr WPARAM MarkerStep = 7;
+    if (!::PostMessageW(bar, PBM_SETSTEP, MarkerStep, 0))
+        return false;
+    for (int i = 0; i < 200 && ::IsWindow(bar); ++i) {
+        if (::SendMessageW(bar, PBM_SETSTEP, MarkerStep, 0) == static_cast<LRESULT>(MarkerStep))
+            return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
 // Keys and the title bar's close button, while the download hangs on a stalled host.
 class SelfUpdateKeys : public SelfUpdate, public ::testing::WithParamInterface<int> {};
 
@@ -159,11 +210,9 @@ TEST_P(SelfUpdateKeys, EnterIsIgnoredEscapeAndCloseCancel) {
         HWND dialog = nullptr;
         for (int i = 0; i < 200 && !(dialog = App.UpdateDialog.Window()); ++i)
             ::Sleep(50);
-        ::Sleep(500);
         ::PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        ::Sleep(300);
-        stayedOpen = ::IsWindow(dialog) != FALSE;
+        stayedOpen = PostedMessagesHandled(dialog) && ::IsWindow(dialog);
         if (GetParam() == 0)
             ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
         else
@@ -194,6 +243,50 @@ TEST_F(SelfUpdate, ASwapThatCannotFinishPutsTheProgramBack) {
     EXPECT_TRUE(SwapProgramFiles(Program, New(), Old()));
     EXPECT_EQ(ReadFileBytes(Program), Payload);
     EXPECT_EQ(ReadFileBytes(Old()), OldBytes);
+}
+
+TEST_F(SelfUpdate, AFileThatIsNoProgramForThisMachineIsNeverPutInPlace) {
+    std::string otherMachine = Payload;
+    const uint32_t pe = static_cast<unsigned char>(otherMachine[0x3c]) |
+                        (static_cast<unsigned char>(otherMachine[0x3d]) << 8);
+    otherMachine[pe + 4] ^= 0x01; // another machine type
+    const std::string page = "<html><body><h1>Error</h1><p>file not found</p></body></html>\r\n";
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        bool WithKey;
+    };
+    for (const Case& c :
+         {Case{"empty, with the empty file's key", "", true}, Case{"an error page, no key", page, false},
+          Case{"another machine", otherMachine, true}}) {
+        SCOPED_TRACE(c.Name);
+        Serve(c.Bytes, c.WithKey ? VersionKeyOf(Md5Hex(c.Bytes), L"3003") : L"");
+        EXPECT_FALSE(DownloadAndSwap(App, Program));
+        EXPECT_EQ(App.UpdateDialog.FinalPosition(), 100u) << "the download itself succeeded";
+        ExpectFailedAndClean();
+    }
+}
+
+TEST_F(SelfUpdate, AnEarlierScheduledDeletionOfTheOldCopyIsCancelledBeforeTheSwap) {
+    // An earlier update left "OldZarn.exe" to go at the next restart.
+    WriteBytes(Old(), "the program before the last update");
+    ASSERT_TRUE(::MoveFileExW(Old().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(DeletionScheduled(Old()));
+    ASSERT_TRUE(DownloadAndSwap(App, Program));
+    EXPECT_EQ(ReadFileBytes(Old()), OldBytes);
+    EXPECT_FALSE(DeletionScheduled(Old())) << "the restart would take the previous program";
+}
+
+TEST_F(SelfUpdate, ANewProgramThatCannotStartIsReplacedByTheOldOne) {
+    // Headers of a program and nothing behind them: it passes the check but the system cannot load it.
+    WriteBytes(Program, Payload.substr(0, 1024));
+    ASSERT_TRUE(IsProgramFile(Program));
+    WriteBytes(Old(), OldBytes);
+    EXPECT_FALSE(StartUpdatedProgram(Program));
+    EXPECT_EQ(ReadFileBytes(Program), OldBytes);
+    EXPECT_FALSE(FileExists(Old()));
+    EXPECT_EQ(ReadFileBytes(New()), Payload.substr(0, 1024));
+    EXPECT_TRUE(DeletionScheduled(New()));
 }
 
 } // namespace
