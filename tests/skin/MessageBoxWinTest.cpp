@@ -76,8 +76,7 @@ TEST(SkinMessageBox, EnterAndEscDoNothing) {
             PostKey(b, VK_ESCAPE);
             ::PostMessageW(b, WM_COMMAND, IDOK, 0);
             ::PostMessageW(b, WM_COMMAND, IDCANCEL, 0);
-            ::Sleep(300);
-            stillOpen = ::IsWindowVisible(b) != FALSE;
+            stillOpen = WaitUntilPostedHandled(b) && ::IsWindowVisible(b) != FALSE;
             Click(b, 5001);
             Click(b, 5000);
         });
@@ -162,7 +161,6 @@ TEST(SkinMessageBox, SkinAndButtonFramesLandWhereTheyBelong) {
     Capture shot;
     RECT first{}, rect{};
     ShowAndAnswer(MB_OKCANCEL, L"像素检查：第一行比较长的一行文字\n第二行", [&](HWND b) {
-        ::Sleep(300);
         ::SetCursorPos(0, 0); // away from the buttons: normal frames
         shot = CaptureWindowSettled(b);
         ::GetWindowRect(b, &rect);
@@ -300,20 +298,26 @@ TEST(SkinMessageBox, RealMouseOnTheCloseButtonHoversAndCancels) {
         move.mi.dwFlags = MOUSEEVENTF_MOVE;
         move.mi.dx = 1;
         ::SendInput(1, &move, sizeof(INPUT)); // a real move starts hover tracking
-        ::Sleep(500);
-        const Capture shot = CaptureWindow(b);
         RECT w{};
         ::GetWindowRect(b, &w);
-        // The hover frame (1) of the strip, away from the cursor's own pixels.
-        for (int y = 0; y < 28; ++y)
-            for (int x = 0; x < 33; ++x) {
-                const COLORREF want = BitmapPixel(close.get(), 33 + x, y);
-                if (want == SkinKeyColor || (x > 10 && x < 30 && y > 8 && y < 28))
-                    continue;
-                ++compared;
-                if (shot.At(r.left - w.left + x, r.top - w.top + y) != want)
-                    ++mismatched;
-            }
+        // The hover frame (1) of the strip, away from the cursor's own pixels; the move reaches the
+        // button through the input queue, so look until the frame shows (at most 5 s).
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const Capture shot = CaptureWindow(b);
+            compared = mismatched = 0;
+            for (int y = 0; y < 28; ++y)
+                for (int x = 0; x < 33; ++x) {
+                    const COLORREF want = BitmapPixel(close.get(), 33 + x, y);
+                    if (want == SkinKeyColor || (x > 10 && x < 30 && y > 8 && y < 28))
+                        continue;
+                    ++compared;
+                    if (shot.At(r.left - w.left + x, r.top - w.top + y) != want)
+                        ++mismatched;
+                }
+            if (mismatched == 0)
+                break;
+            ::Sleep(50);
+        }
         INPUT click[2] = {};
         click[0].type = click[1].type = INPUT_MOUSE;
         click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;

@@ -1,7 +1,9 @@
 // Helpers for the skinned-window tests.
 #include "support/SkinTestSupport_win.h"
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "framework/Handle.h"
 #include "support/WinTestSupport_win.h"
@@ -28,6 +30,42 @@ BOOL CALLBACK MatchOwnWindow(HWND wnd, LPARAM param) {
     return FALSE;
 }
 } // namespace
+
+namespace {
+UINT QueueMarker() {
+    static const UINT marker = ::RegisterWindowMessageW(L"ZarnTestQueueMarker");
+    return marker;
+}
+
+// The event of the one wait in progress; hook procedures have no context of their own.
+std::atomic<HANDLE> MarkerSeen{nullptr};
+
+LRESULT CALLBACK WatchForMarker(int code, WPARAM w, LPARAM l) {
+    if (code == HC_ACTION && w == PM_REMOVE && reinterpret_cast<const MSG*>(l)->message == QueueMarker()) {
+        if (HANDLE seen = MarkerSeen.load())
+            ::SetEvent(seen);
+    }
+    return ::CallNextHookEx(nullptr, code, w, l);
+}
+} // namespace
+
+bool WaitUntilPostedHandled(HWND wnd, DWORD timeoutMs) {
+    static std::mutex oneAtATime;
+    std::lock_guard<std::mutex> lock(oneAtATime);
+    const DWORD thread = ::GetWindowThreadProcessId(wnd, nullptr);
+    UniqueHandle seen(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!thread || !seen)
+        return false;
+    MarkerSeen = seen.get();
+    bool handled = false;
+    {
+        UniqueHook hook(::SetWindowsHookExW(WH_GETMESSAGE, WatchForMarker, nullptr, thread));
+        handled = hook && ::PostMessageW(wnd, QueueMarker(), 0, 0) &&
+                  ::WaitForSingleObject(seen.get(), timeoutMs) == WAIT_OBJECT_0;
+    }
+    MarkerSeen = nullptr;
+    return handled;
+}
 
 HWND WaitForOwnWindow(const std::wstring& title, DWORD timeoutMs) {
     // Polls often: the tests open many windows in a row.

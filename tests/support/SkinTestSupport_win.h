@@ -30,6 +30,10 @@ class BackgroundDriver {
 // The first visible top-level window of this process with this title; null on time-out.
 HWND WaitForOwnWindow(const std::wstring& title, DWORD timeoutMs = 10000);
 
+// Posts a marker to a window of this process and waits until its thread takes the marker off its
+// queue: by then everything posted to that thread before it has been handled. False on time-out.
+bool WaitUntilPostedHandled(HWND wnd, DWORD timeoutMs = 10000);
+
 // What the screen shows in a window's rectangle, row by row (captured from the screen DC).
 struct Capture {
     int Width = 0, Height = 0;
