@@ -1,16 +1,4 @@
-# Cross-compiles the 64-bit Windows program with the x86_64 mingw-w64 posix-thread compilers.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# The 64-bit loader is called directly: the /usr/bin/wine wrapper picks the 32-bit one whenever
-# wine32 is installed.
-find_program(WINE_EXECUTABLE wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(WINE_EXECUTABLE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_EXECUTABLE})
-endif()
+# Cross-compiles the 64-bit Windows program; its tests run under 64-bit Wine.
+set(ZARN_MINGW_ARCH x86_64)
+set(WINE_LOADER wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)
