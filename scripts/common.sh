@@ -16,9 +16,18 @@ ZARN_WIN_ARCHES=(i686 x86_64)
 
 # Configures and builds Zarn.exe and the Windows tests for one architecture, with every host on the
 # local portal. The tests run under the loader the scripts name, not one found at configure time.
+# The Wine loaders are called directly: /usr/bin/wine picks the 32-bit one whenever wine32 is installed.
+zarn_wine_loader() { # i686|x86_64
+  case "$1" in
+    i686) echo /usr/lib/wine/wine ;;
+    x86_64) echo /usr/lib/wine/wine64 ;;
+    *) return 1 ;;
+  esac
+}
+
 zarn_build_win() { # i686|x86_64
-  local arch=$1 host="127.0.0.1:$ZARN_PORT" loader=/usr/lib/wine/wine
-  [ "$arch" = x86_64 ] && loader=/usr/lib/wine/wine64
+  local arch=$1 host="127.0.0.1:$ZARN_PORT" loader
+  loader=$(zarn_wine_loader "$arch") || { echo "build: unknown architecture $arch" >&2; return 1; }
   cmake -S "$ROOT" -B "$ZARN_BUILD/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$loader" \
     -DZARN_PORTAL_HOST="$host" -DZARN_STATS_HOST="$host" -DZARN_SIGNIN_HOST="$host" \

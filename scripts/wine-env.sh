@@ -1,5 +1,6 @@
 # Sourced by the scripts: a private Wine prefix per architecture inside the build folder, the Chinese
-# locale, and helpers to start and stop Xvfb. Expects ZARN_BUILD (the build root, e.g. <repo>/build).
+# locale, and helpers to start and stop Xvfb. Expects ZARN_BUILD (the build root, e.g. <repo>/build)
+# and scripts/common.sh sourced first.
 #
 #   zarn_wine_use i686|x86_64   selects the loader and the prefix (win32 / win64) for that build;
 #                               after it, `wine` and `wineserver` run that loader and server.
@@ -8,15 +9,6 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d"
 # Without a Chinese locale Wine draws Chinese as boxes and INI files lose it.
 export LC_ALL=zh_CN.UTF-8
-
-# The loaders are called directly: /usr/bin/wine picks the 32-bit loader whenever wine32 is installed.
-zarn_wine_loader() { # i686|x86_64
-  case "$1" in
-    i686) echo /usr/lib/wine/wine ;;
-    x86_64) echo /usr/lib/wine/wine64 ;;
-    *) return 1 ;;
-  esac
-}
 
 zarn_wine_use() { # i686|x86_64
   ZARN_WINE_ARCH=$1

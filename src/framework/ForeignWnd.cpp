@@ -1,14 +1,15 @@
 // CForeignWnd: asynchronous and time-bounded calls on a window of another process.
 #include "framework/ForeignWnd.h"
 
+#include "framework/Wnd.h"
+
 namespace zarn {
 
 bool CForeignWnd::IsWindow() const {
     if (!Wnd_ || Wnd_ == HWND_BROADCAST || Wnd_ == reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)) ||
         !::IsWindow(Wnd_))
         return false;
-    DWORD pid = 0;
-    return ::GetWindowThreadProcessId(Wnd_, &pid) != 0 && pid != ::GetCurrentProcessId();
+    return ::GetWindowThreadProcessId(Wnd_, nullptr) != 0 && !IsWindowOfThisProcess(Wnd_);
 }
 
 BOOL CForeignWnd::ShowWindow(int command) const {

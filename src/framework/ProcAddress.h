@@ -13,7 +13,7 @@ namespace zarn {
 // on either (on i686 a wrong convention corrupts the stack; here it does not compile).
 template <typename Function> Function* GetProcAddressAs(HMODULE module, const char* name) noexcept {
     static_assert(std::is_function_v<Function>, "GetProcAddressAs takes a function type, not a pointer type");
-    // FARPROC is a placeholder type; the detour through void* is the one conversion the language allows.
+    // FARPROC stands for any function; going through void* is the conversion the language allows.
     return reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 

@@ -19,11 +19,6 @@ const wchar_t DefaultClassName[] = L"ZarnWnd";
 thread_local CWnd* Creating = nullptr;
 std::atomic<unsigned> LateDestroys{0};
 
-bool IsOfThisProcess(HWND wnd) {
-    DWORD pid = 0;
-    return ::GetWindowThreadProcessId(wnd, &pid) != 0 && pid == ::GetCurrentProcessId();
-}
-
 bool IsOfThisThread(HWND wnd) {
     return ::GetWindowThreadProcessId(wnd, nullptr) == ::GetCurrentThreadId();
 }
@@ -63,6 +58,11 @@ HWND NotifyingChild(UINT msg, LPARAM l) {
 
 } // namespace
 
+bool IsWindowOfThisProcess(HWND wnd) {
+    DWORD pid = 0;
+    return ::GetWindowThreadProcessId(wnd, &pid) != 0 && pid == ::GetCurrentProcessId();
+}
+
 CWnd::~CWnd() {
     DestroyWindow(); // counted as late unless the object was a plain CWnd
     if (Wnd_)
@@ -71,7 +71,7 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandle(HWND wnd) {
     // Checked first: the property of another process's window holds an address of that process.
-    if (!wnd || !IsOfThisProcess(wnd))
+    if (!wnd || !IsWindowOfThisProcess(wnd))
         return nullptr;
     return static_cast<CWnd*>(::GetPropW(wnd, ObjectProperty));
 }
@@ -197,7 +197,7 @@ BOOL CWnd::PreTranslateMessage(MSG*) {
 }
 
 BOOL CWnd::WalkPreTranslateTree(MSG* msg) {
-    for (HWND wnd = msg->hwnd; wnd && IsOfThisProcess(wnd); wnd = ::GetParent(wnd)) {
+    for (HWND wnd = msg->hwnd; wnd && IsWindowOfThisProcess(wnd); wnd = ::GetParent(wnd)) {
         if (CWnd* object = FromHandle(wnd)) {
             if (object->PreTranslateMessage(msg))
                 return TRUE;

@@ -25,6 +25,10 @@ inline UINT CommandCode(WPARAM w) {
 // DestroyWindow(), which does nothing once the window is gone), so that WM_DESTROY reaches the whole
 // object. A window found still bound by the destructor of a base class is destroyed there all the same,
 // and counted in LateDestroyCount() (the tests require it to stay 0).
+// True for a window that some thread of this process made; false for other processes' and for
+// values that name no window.
+bool IsWindowOfThisProcess(HWND wnd);
+
 class CWnd {
   public:
     CWnd() = default;
