@@ -19,6 +19,11 @@ list(APPEND ZARN_WARNINGS -Werror=cast-function-type -Werror=int-to-pointer-cast
 set(ZARN_WIN_SOURCES ${ZARN_ALL_SOURCES})
 list(FILTER ZARN_WIN_SOURCES INCLUDE REGEX "/src/framework/|_win\\.cpp$")
 list(REMOVE_ITEM ZARN_WIN_SOURCES ${ZARN_ENTRY_SOURCE})
+# The test seams: the release program links the closed ones, the test build (testbuild/Zarn.exe, never
+# shipped) the open ones; the tests link the closed ones and start the test build where they need it.
+set(ZARN_TESTBUILD_OFF ${CMAKE_SOURCE_DIR}/src/app/TestBuildOff_win.cpp)
+set(ZARN_TESTBUILD_ON ${CMAKE_SOURCE_DIR}/src/app/TestBuildOn_win.cpp)
+list(REMOVE_ITEM ZARN_WIN_SOURCES ${ZARN_TESTBUILD_OFF} ${ZARN_TESTBUILD_ON})
 add_library(zarn_win STATIC ${ZARN_WIN_SOURCES})
 target_link_libraries(zarn_win PUBLIC zarn_portable ${ZARN_WIN_LIBS})
 target_compile_options(zarn_win PRIVATE ${ZARN_WARNINGS})
@@ -27,10 +32,16 @@ set(ZARN_RESOURCES ${CMAKE_SOURCE_DIR}/src/res/Zarn.rc)
 file(GLOB_RECURSE ZARN_RESOURCE_DEPENDS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/*)
 set_source_files_properties(${ZARN_RESOURCES} PROPERTIES OBJECT_DEPENDS "${ZARN_RESOURCE_DEPENDS}")
 
-add_executable(Zarn WIN32 ${ZARN_ENTRY_SOURCE} ${ZARN_RESOURCES})
+add_executable(Zarn WIN32 ${ZARN_ENTRY_SOURCE} ${ZARN_TESTBUILD_OFF} ${ZARN_RESOURCES})
 target_link_libraries(Zarn PRIVATE zarn_win)
 target_compile_options(Zarn PRIVATE ${ZARN_WARNINGS})
 target_link_options(Zarn PRIVATE -municode ${ZARN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
+
+add_executable(ZarnTestBuild WIN32 ${ZARN_ENTRY_SOURCE} ${ZARN_TESTBUILD_ON} ${ZARN_RESOURCES})
+target_link_libraries(ZarnTestBuild PRIVATE zarn_win)
+target_compile_options(ZarnTestBuild PRIVATE ${ZARN_WARNINGS})
+target_link_options(ZarnTestBuild PRIVATE -municode ${ZARN_STATIC_LINK})
+set_target_properties(ZarnTestBuild PROPERTIES OUTPUT_NAME Zarn RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testbuild)
 
 # GoogleTest from Debian's sources, cross-compiled.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -40,12 +51,12 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB_RECURSE ZARN_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*WinTest.cpp)
 file(GLOB_RECURSE ZARN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
-add_executable(zarn_wintests ${ZARN_WIN_TESTS} ${ZARN_TEST_SUPPORT} ${ZARN_RESOURCES})
+add_executable(zarn_wintests ${ZARN_WIN_TESTS} ${ZARN_TEST_SUPPORT} ${ZARN_TESTBUILD_OFF} ${ZARN_RESOURCES})
 target_include_directories(zarn_wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(zarn_wintests PRIVATE zarn_win gtest gtest_main)
 target_compile_options(zarn_wintests PRIVATE ${ZARN_WARNINGS})
 target_link_options(zarn_wintests PRIVATE ${ZARN_STATIC_LINK})
-add_dependencies(zarn_wintests Zarn)
+add_dependencies(zarn_wintests Zarn ZarnTestBuild)
 
 # The tests find Zarn.exe beside their own executable and keep scratch files (the portal's request log
 # among them) in <build>/test-state.

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks a built Zarn.exe: a GUI executable of the build's machine type (PE32 i386 for the i686
 build, PE32+ x86-64 for the x86_64 build) that imports only system DLLs and carries the manifest,
-icons, menu and version resource the program needs. Usage: check_exe.py <Zarn.exe> <i686|x86_64>"""
+icons, menu and version resource the program needs, and none of the test build's seams.
+Usage: check_exe.py <Zarn.exe> <i686|x86_64>"""
+import os
 import struct
 import sys
 import unittest
@@ -15,6 +17,9 @@ RT_ICON, RT_MENU, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 4, 14, 16, 24
 
 # Machine type and optional-header magic of each build.
 MACHINES = {"i686": (0x14C, 0x10B), "x86_64": (0x8664, 0x20B)}
+
+# What the test build's seams read (ZARN_TEST_<name>), as UTF-16.
+TEST_SEAM_MARK = "ZARN_TEST_".encode("utf-16-le")
 
 EXE = None
 ARCH = None
@@ -121,6 +126,14 @@ class ExecutableChecks(unittest.TestCase):
         self.assertEqual(groups[:2], [128, 129], "program icon at index 0, portal icon at index 1")
         self.assertIn(155, groups)
         self.assertIn(128, self.res[RT_MENU])
+
+    def test_release_program_has_no_test_seams(self):
+        # The test build reads ZARN_TEST_* settings; the release program must not contain the name.
+        self.assertNotIn(TEST_SEAM_MARK, self.pe.data)
+        test_build = os.path.join(os.path.dirname(EXE), "testbuild", "Zarn.exe")
+        if os.path.exists(test_build):
+            with open(test_build, "rb") as f:
+                self.assertIn(TEST_SEAM_MARK, f.read(), "the mark this check looks for is the test build's")
 
 
 if __name__ == "__main__":

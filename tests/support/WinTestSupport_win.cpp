@@ -43,6 +43,8 @@ std::wstring ZarnExe() {
     return TestExeFolder() + L"Zarn.exe";
 }
 
+std::wstring ZarnTestBuildExe() { return TestExeFolder() + L"testbuild\\Zarn.exe"; }
+
 std::wstring TestStateFolder() {
     const std::wstring folder = TestExeFolder() + L"test-state";
     ::CreateDirectoryW(folder.c_str(), nullptr);

@@ -13,6 +13,9 @@ namespace zarn::test {
 
 // Zarn.exe beside the test executable.
 std::wstring ZarnExe();
+// The test build of Zarn.exe (testbuild/Zarn.exe beside the test executable): the same program with
+// its test seams open (ZARN_TEST_* environment settings).
+std::wstring ZarnTestBuildExe();
 // <build>/test-state: the portal's request log and scratch folders.
 std::wstring TestStateFolder();
 // A new, empty scratch folder below the test-state folder.
