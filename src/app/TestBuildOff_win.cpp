@@ -3,7 +3,11 @@
 
 namespace zarn::testbuild {
 
-bool Enabled() { return false; }
-std::wstring Setting(const wchar_t*) { return {}; }
+bool Enabled() {
+    return false;
+}
+std::wstring Setting(const wchar_t*) {
+    return {};
+}
 
 } // namespace zarn::testbuild

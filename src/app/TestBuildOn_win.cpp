@@ -5,14 +5,17 @@
 
 namespace zarn::testbuild {
 
-bool Enabled() { return true; }
+bool Enabled() {
+    return true;
+}
 
 std::wstring Setting(const wchar_t* name) {
     std::wstring variable = L"ZARN_TEST_";
     variable += name;
     wchar_t value[1024] = {};
     DWORD n = ::GetEnvironmentVariableW(variable.c_str(), value, 1024);
-    if (n == 0 || n >= 1024) return {};
+    if (n == 0 || n >= 1024)
+        return {};
     return std::wstring(value, n);
 }
 

@@ -98,4 +98,18 @@ void CToolTipCtrl::UpdateTipText(const std::wstring& text, HWND wnd, UINT_PTR id
     SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+BOOL CToolTipCtrl::AddWindowTool(HWND wnd) {
+    TOOLINFOW info = ToolInfo(wnd, reinterpret_cast<UINT_PTR>(wnd));
+    info.uFlags = TTF_IDISHWND;
+    info.lpszText = LPSTR_TEXTCALLBACKW;
+    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
+}
+
+void CToolTipCtrl::UpdateWindowToolText(const std::wstring& text, HWND wnd) {
+    TOOLINFOW info = ToolInfo(wnd, reinterpret_cast<UINT_PTR>(wnd));
+    info.uFlags = TTF_IDISHWND;
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 } // namespace zarn

@@ -70,6 +70,11 @@ class CToolTipCtrl : public CWnd {
     // Registers the whole client area of `wnd` as tool `id` whose text is asked for by TTN_GETDISPINFO.
     BOOL AddCallbackTool(HWND wnd, UINT_PTR id);
     void UpdateTipText(const std::wstring& text, HWND wnd, UINT_PTR id);
+    // Registers the whole of `wnd` (wherever it is, whatever its size) as a tool whose text is asked
+    // for by TTN_GETDISPINFO; UpdateWindowToolText sets it.
+    BOOL AddWindowTool(HWND wnd);
+    void UpdateWindowToolText(const std::wstring& text, HWND wnd);
+    void Activate(BOOL active) { SendMessage(TTM_ACTIVATE, active); }
     void SetDelayTime(DWORD which, int ms) { SendMessage(TTM_SETDELAYTIME, which, MAKELPARAM(ms, 0)); }
     void RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
 };

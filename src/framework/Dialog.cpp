@@ -39,7 +39,7 @@ BOOL CDialog::HandleInitDialog(HWND wnd) {
     ::GetWindowRect(wnd, &before);
     const BOOL result = OnInitDialog();
     // A modal dialog that did not place itself is centred over its owner.
-    if (Modal_ && ::IsWindow(wnd)) {
+    if (Modal_ && CenterWhenOpened && ::IsWindow(wnd)) {
         RECT after{};
         ::GetWindowRect(wnd, &after);
         if (after.left == before.left && after.top == before.top)

@@ -51,6 +51,9 @@ class CDialog : public CWnd {
 
     UINT TemplateId;
     HWND ParentWindow;
+    // A modal dialog that did not move itself in OnInitDialog is centred over its owner; a dialog that
+    // places itself at its template's position turns this off.
+    bool CenterWhenOpened = true;
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM w, LPARAM l);

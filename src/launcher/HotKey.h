@@ -15,4 +15,57 @@ inline bool MatchesHotKey(const HotKey& hotKey, int virtualKey, int modifierMask
     return hotKey.Key == virtualKey && hotKey.ModifierMask == modifierMask;
 }
 
+// The modifiers held, followed from a stream of key-down and key-up events (the left, right and generic
+// codes of Ctrl, Shift and Alt alike), so the mask belongs to the moment of each event.
+class ModifierTracker {
+  public:
+    void OnKey(int virtualKey, bool down) {
+        const unsigned bit = BitOf(virtualKey);
+        if (bit == 0)
+            return;
+        // A release also clears the generic code, which only the initial reading sets.
+        const unsigned generic = (bit & ShiftBits) ? 0x1 : (bit & CtrlBits) ? 0x8 : 0x40;
+        Held = down ? (Held | bit) : (Held & ~(bit | generic));
+    }
+    // Alt 1, Ctrl 2, Shift 4.
+    int Mask() const {
+        int mask = 0;
+        if (Held & CtrlBits)
+            mask |= 2;
+        if (Held & ShiftBits)
+            mask |= 4;
+        if (Held & AltBits)
+            mask |= 1;
+        return mask;
+    }
+
+  private:
+    static constexpr unsigned ShiftBits = 0x7, CtrlBits = 0x38, AltBits = 0x1C0;
+    static unsigned BitOf(int vk) {
+        switch (vk) {
+        case 0x10:
+            return 0x1; // VK_SHIFT
+        case 0xA0:
+            return 0x2; // VK_LSHIFT
+        case 0xA1:
+            return 0x4; // VK_RSHIFT
+        case 0x11:
+            return 0x8; // VK_CONTROL
+        case 0xA2:
+            return 0x10; // VK_LCONTROL
+        case 0xA3:
+            return 0x20; // VK_RCONTROL
+        case 0x12:
+            return 0x40; // VK_MENU
+        case 0xA4:
+            return 0x80; // VK_LMENU
+        case 0xA5:
+            return 0x100; // VK_RMENU
+        default:
+            return 0;
+        }
+    }
+    unsigned Held = 0;
+};
+
 } // namespace zarn

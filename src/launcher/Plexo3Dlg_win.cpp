@@ -1,8 +1,545 @@
-// Launcher main window (placeholder: no window yet).
+// The launcher window: skin and caption controls, layout, the menu and the tray icon, the timer that
+// pushes the sound flag, the message filter and the closing paths. The tabs' operations are in
+// LauncherTabs_win.cpp, the strip's painting and mouse handling in TabStripPaint_win.cpp.
 #include "launcher/Plexo3Dlg_win.h"
+
+#include <shellapi.h>
+
+#include "app/Plexo3App_win.h"
+#include "app/Program_win.h"
+#include "base/Product.h"
+#include "base/ProgramMessages.h"
+#include "framework/Gdi.h"
+#include "framework/WinApp.h"
+#include "launcher/TabStrip.h"
+#include "skin/MessageBox_win.h"
+#include "skin/SkinImage_win.h"
+#include "update/CacheCleanup_win.h"
+#include "update/PrgsDlg_win.h"
 
 namespace zarn {
 
-void RunLauncherWindow(CPlexo3App&) {}
+CPlexo3Dlg* TheLauncher = nullptr;
+CDialog* CurrentModalDialog = nullptr;
+
+namespace {
+
+enum ControlId : int { IdHide = 1001, IdSound = 1002, IdSystem = 1003, IdHall = 1004, IdAccountLink = 1005 };
+enum MenuId : UINT_PTR {
+    MenuRefresh = 1,
+    MenuToggle = 2,
+    MenuClearCache = 3,
+    MenuUpdate = 4,
+    MenuSettings = 5,
+    MenuExit = 6,
+    MenuVersion = static_cast<UINT_PTR>(-1)
+};
+enum SkinImage : UINT {
+    SkinId = 134,
+    CloseId = 132,
+    MaximizeId = 135,
+    MinimizeId = 136,
+    RestoreId = 137,
+    HideId = 138,
+    SystemId = 139,
+    TabsId = 140,
+    TabClosesId = 141,
+    LinkIconId = 142,
+    MutedId = 148,
+    SoundOnId = 149,
+    HallId = 150,
+    HallShownId = 151
+};
+// The update check's answer, posted from its thread: wParam 1 when the published key differs.
+constexpr UINT UM_UPDATECHECKED = WM_APP + 0x102;
+constexpr COLORREF White = RGB(255, 255, 255);
+constexpr COLORREF Magenta = RGB(255, 0, 255);
+
+UniqueBitmap Skin(UINT id) {
+    return UniqueBitmap(LoadSkinImage(AfxGetInstanceHandle(), id));
+}
+
+RECT ToRect(const tabstrip::Rect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+// The modifier mask of the moment: Alt 1, Ctrl 2, Shift 4.
+int CurrentModifierMask() {
+    int mask = 0;
+    if (::GetKeyState(VK_CONTROL) & 0x8000)
+        mask |= 2;
+    if (::GetKeyState(VK_SHIFT) & 0x8000)
+        mask |= 4;
+    if (::GetKeyState(VK_MENU) & 0x8000)
+        mask |= 1;
+    return mask;
+}
+
+struct UpdateCheckJob {
+    std::shared_ptr<PostTarget> Target;
+};
+
+DWORD WINAPI UpdateCheckThread(void* parameter) {
+    std::unique_ptr<UpdateCheckJob> job(static_cast<UpdateCheckJob*>(parameter));
+    const int differs = TheApp().CheckForUpdate(true);
+    job->Target->Post(UM_UPDATECHECKED, differs ? 1 : 0, 0);
+    return 0;
+}
+
+} // namespace
+
+CPlexo3Dlg::CPlexo3Dlg() : CDlgEx(IDD_PLEXO3_DIALOG) {
+    CenterWhenOpened = false; // it starts as 1 x 1 at the screen origin
+    Icon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(128));
+    TheLauncher = this;
+}
+
+CPlexo3Dlg::~CPlexo3Dlg() {
+    if (UpdateCheckTarget)
+        UpdateCheckTarget->Close();
+    DestroyWindow();
+    if (TheLauncher == this)
+        TheLauncher = nullptr;
+}
+
+void CPlexo3Dlg::DoDataExchange(DataExchange& exchange) {
+    CDlgEx::DoDataExchange(exchange);
+    exchange.Control(IdHide, HideButton);
+    exchange.Control(IdSound, SoundButton);
+    exchange.Control(IdSystem, SystemButton);
+    exchange.Control(IdHall, HallButton);
+    exchange.Control(IdAccountLink, AccountLink);
+}
+
+BOOL CPlexo3Dlg::OnInitDialog() {
+    CDlgEx::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
+    InstallKeyboardHook();
+    OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    ::GetVersionExW(&OsVersion);
+#pragma GCC diagnostic pop
+    SetupSkin();
+    StartGameWindowProcess();
+    LoadHotKeys();
+    return TRUE;
+}
+
+void CPlexo3Dlg::SetupSkin() {
+    ModifyStyle(0, WS_CLIPCHILDREN);
+    SetTitle(product::Caption); // also how the settings dialog finds launcher windows
+    SetFrameLayout(30, 4, 0, 0, 0);
+    CaptionWeight = 600;
+    MinimizeImage = Skin(MinimizeId);
+    CloseImage = Skin(CloseId);
+    SetSkin(Skin(SkinId), FALSE, TRUE, MinimizeImage.get(), Skin(MaximizeId), Skin(RestoreId),
+            CloseImage.get());
+    Resizable = TRUE;
+    ::SetWindowPos(GetSafeHwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER);
+
+    SoundOnImage = Skin(SoundOnId);
+    MutedImage = Skin(MutedId);
+    HallImage = Skin(HallId);
+    HallShownImage = Skin(HallShownId);
+    HideButton.SetImage(Skin(HideId).get(), TRUE);
+    SoundButton.SetImage(SoundOnImage.get(), TRUE);
+    SystemButton.SetImage(Skin(SystemId).get(), TRUE);
+    SystemButton.TextColor = White;
+    HallButton.SetImage(HallImage.get(), TRUE);
+    AccountLink.TextColor = White;
+    AccountLink.LinkCursor = TRUE;
+    AccountLink.Underline = TRUE;
+    AccountLink.ModifyStyle(0, SS_NOTIFY);
+    AccountLink.SetImage(Skin(LinkIconId).get());
+
+    LoadTabImages(TabImages, TabsId);
+    LoadTabImages(CloseImages, TabClosesId);
+
+    ToolTip.Create(GetSafeHwnd(), TTS_ALWAYSTIP);
+    ToolTip.AddWindowTool(GetSafeHwnd());
+    ToolTip.SetDelayTime(TTDT_AUTOMATIC, 500);
+}
+
+void CPlexo3Dlg::LoadTabImages(CImageList& list, UINT pngId) {
+    const UniqueBitmap strip = Skin(pngId);
+    const SIZE size = BitmapSize(strip.get());
+    if (size.cx < 3 || size.cy <= 0)
+        return;
+    list.Create(size.cx / 3, size.cy, ILC_COLOR24 | ILC_MASK, 3, 0);
+    list.AddMasked(strip.get(), Magenta);
+}
+
+RECT CPlexo3Dlg::GameAreaRect() const {
+    const RECT client = GetClientRect();
+    return ToRect(tabstrip::GameArea(client.right, client.bottom));
+}
+
+void CPlexo3Dlg::MoveToGameArea(HWND window) const {
+    CForeignWnd(window).MoveWindow(GameAreaRect());
+}
+
+LRESULT CPlexo3Dlg::OnSize(WPARAM type, LPARAM size) {
+    const int cx = LOWORD(size), cy = HIWORD(size);
+    const RECT area = ToRect(tabstrip::GameArea(cx, cy));
+    if (HallWindow && ::IsWindowVisible(HallWindow))
+        CForeignWnd(HallWindow).MoveWindow(area);
+    else if (!Tabs.Empty() && type != SIZE_MINIMIZED)
+        CForeignWnd(Tabs.WindowAt(CurrentTab)).MoveWindow(area);
+    const LRESULT result = CDlgEx::WindowProc(WM_SIZE, type, size); // places the title-bar buttons
+
+    if (cx != LastWidthSeen && HideButton.GetSafeHwnd()) {
+        CWnd* controls[tabstrip::CaptionControlCount] = {&HideButton, &SoundButton, &SystemButton,
+                                                         &HallButton, &AccountLink};
+        for (int i = 0; i < tabstrip::CaptionControlCount; ++i) {
+            const RECT r = ToRect(tabstrip::CaptionControlRect(static_cast<tabstrip::CaptionControl>(i), cx));
+            ::MoveWindow(controls[i]->GetSafeHwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        }
+        for (CWnd* control : controls)
+            control->Invalidate();
+        InvalidateTitleButtons();
+    }
+    // Before version 6 the desktop keeps a stale corner where the outline shrank away from it.
+    if (OsVersion.dwMajorVersion < 6 && cx < LastWidthSeen) {
+        const RECT window = GetWindowRect();
+        const RECT corner{window.right - 4, window.top, window.right, window.top + 4};
+        ::RedrawWindow(::GetDesktopWindow(), &corner, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    LastWidthSeen = cx;
+    return result;
+}
+
+bool CPlexo3Dlg::OnWindowPosChanging(WINDOWPOS& pos) {
+    if (pos.flags & SWP_NOSIZE)
+        return false;
+    tabstrip::Size size{pos.cx, pos.cy};
+    if (!tabstrip::ClampToMinimum(Tabs.Count(), size))
+        return false;
+    pos.cx = size.cx;
+    pos.cy = size.cy;
+    return true;
+}
+
+void CPlexo3Dlg::ToggleLauncherVisible() {
+    if (::IsWindowVisible(GetSafeHwnd())) {
+        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
+        if (AccountDialog.GetSafeHwnd())
+            ::ShowWindow(AccountDialog.GetSafeHwnd(), SW_HIDE);
+        if (CurrentModalDialog && CurrentModalDialog->GetSafeHwnd() &&
+            ::IsWindowVisible(CurrentModalDialog->GetSafeHwnd()))
+            CurrentModalDialog->EndDialog(IDCANCEL);
+        return;
+    }
+    ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
+    BringWindowToFront();
+}
+
+void CPlexo3Dlg::BringWindowToFront() {
+    HWND wnd = GetSafeHwnd();
+    const DWORD foregroundThread = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
+    const DWORD thisThread = ::GetCurrentThreadId();
+    const bool attach = foregroundThread != 0 && foregroundThread != thisThread &&
+                        ::AttachThreadInput(thisThread, foregroundThread, TRUE);
+    ::SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(wnd);
+    if (attach)
+        ::AttachThreadInput(thisThread, foregroundThread, FALSE);
+}
+
+void CPlexo3Dlg::ShowLauncherMenu(bool trayVariant) {
+    std::wstring toggle = L"隐藏/恢复(";
+    toggle += BossKeyText();
+    toggle += L")";
+
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu)
+        return;
+    ::AppendMenuW(menu.get(), MF_STRING, MenuRefresh, L"刷新 (F5)");
+    ::AppendMenuW(menu.get(), MF_STRING, MenuToggle, toggle.c_str());
+    ::AppendMenuW(menu.get(), MF_STRING, MenuClearCache, L"清除缓存");
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, MenuUpdate, L"更新");
+    ::AppendMenuW(menu.get(), MF_STRING, MenuSettings, L"设置...");
+    if (trayVariant) {
+        ::AppendMenuW(menu.get(), MF_STRING, MenuExit, L"退出");
+    } else {
+        std::wstring version = L"版本号: ";
+        version += product::Version;
+        ::AppendMenuW(menu.get(), MF_STRING, MenuVersion, version.c_str());
+    }
+
+    POINT at{};
+    UINT flags = TPM_RETURNCMD;
+    if (trayVariant) {
+        ::SetForegroundWindow(GetSafeHwnd());
+        ::GetCursorPos(&at);
+        flags |= TPM_BOTTOMALIGN | TPM_RIGHTALIGN;
+    } else {
+        const RECT button = SystemButton.GetWindowRect();
+        at = POINT{button.left, button.bottom + 2};
+    }
+    const UINT_PTR chosen =
+        static_cast<UINT_PTR>(::TrackPopupMenu(menu.get(), flags, at.x, at.y, 0, GetSafeHwnd(), nullptr));
+    menu.reset();
+    RunMenuCommand(chosen);
+}
+
+void CPlexo3Dlg::RunMenuCommand(UINT_PTR id) {
+    switch (id) {
+    case MenuRefresh:
+        PostMessage(WM_KEYDOWN, VK_F5, ProgramMadeMark);
+        break;
+    case MenuToggle:
+        ToggleLauncherVisible();
+        break;
+    case MenuClearCache:
+        // The thread is not waited for: the message shows while it may still run.
+        if (HANDLE thread = ::CreateThread(nullptr, 0, CacheCleanupThread, nullptr, 0, nullptr))
+            ::CloseHandle(thread);
+        ShowMessageBox(MB_OK, product::Caption, L"缓存清除完毕！", GetSafeHwnd());
+        break;
+    case MenuUpdate:
+        StartUpdateCheck();
+        break;
+    case MenuSettings:
+        RunSettingsDialog();
+        break;
+    case MenuExit:
+        ExitLauncher();
+        break;
+    default:
+        break; // the version item and no choice
+    }
+}
+
+// The forced check reads the update configuration from the network: it runs on a thread of its
+// own, so the tabs keep their sound and the window keeps painting, and posts its answer back.
+void CPlexo3Dlg::StartUpdateCheck() {
+    if (UpdateCheckTarget)
+        return; // one check at a time
+    UpdateCheckTarget = std::make_shared<PostTarget>(GetSafeHwnd());
+    auto* job = new UpdateCheckJob{UpdateCheckTarget};
+    HANDLE thread = ::CreateThread(nullptr, 0, UpdateCheckThread, job, 0, nullptr);
+    if (!thread) {
+        delete job;
+        UpdateCheckTarget.reset();
+        OnUpdateChecked(false);
+        return;
+    }
+    ::CloseHandle(thread);
+}
+
+void CPlexo3Dlg::OnUpdateChecked(bool differs) {
+    UpdateCheckTarget.reset();
+    if (differs) {
+        StartUpdateProcess();
+        ExitLauncher();
+        return;
+    }
+    ShowMessageBox(MB_OK, product::Caption, L"已经是最新版本，无需进行更新。", GetSafeHwnd());
+}
+
+void CPlexo3Dlg::StartUpdateProcess() {
+    StartedProcess started;
+    StartProcess(nullptr, L"\"" + ProgramPath() + L"\" /update", SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started);
+}
+
+void CPlexo3Dlg::SetTrayIcon(bool add) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    data.hWnd = GetSafeHwnd();
+    data.uID = 1;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = UM_TRAYNOTIFY;
+    data.hIcon = Icon;
+    lstrcpynW(data.szTip, product::Caption, ARRAYSIZE(data.szTip));
+    if (add) {
+        TrayIconAdded = ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    } else if (TrayIconAdded) {
+        ::Shell_NotifyIconW(NIM_DELETE, &data);
+        TrayIconAdded = false;
+    }
+}
+
+void CPlexo3Dlg::OnTrayNotify(LPARAM mouseMessage) {
+    if (mouseMessage == WM_LBUTTONUP)
+        ToggleLauncherVisible();
+    else if (mouseMessage == WM_RBUTTONUP)
+        PostMessage(UM_TRAYMENU, 0, 0);
+}
+
+void CPlexo3Dlg::OnTimer() {
+    BroadcastSoundState(SoundMuted);
+    if (SoundMuted != ShownSoundState) {
+        ShownSoundState = SoundMuted;
+        SoundButton.SetImage(SoundMuted ? MutedImage.get() : SoundOnImage.get(), TRUE);
+        SoundButton.Invalidate();
+    }
+    const BOOL hallShown = HallWindow && ::IsWindowVisible(HallWindow);
+    if (HallButtonState != hallShown) {
+        HallButtonState = !HallButtonState;
+        HallButton.SetImage(HallButtonState ? HallShownImage.get() : HallImage.get(), TRUE);
+        HallButton.Invalidate();
+    }
+}
+
+void CPlexo3Dlg::OpenAccountDialog() {
+    if (!AccountDialog.GetSafeHwnd() && !AccountDialog.Create(GetSafeHwnd()))
+        return;
+    const RECT link = AccountLink.GetWindowRect();
+    const RECT dialog = AccountDialog.GetWindowRect();
+    const int width = dialog.right - dialog.left;
+    ::SetWindowPos(AccountDialog.GetSafeHwnd(), nullptr, link.right - width, link.bottom, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER);
+    ::ShowWindow(AccountDialog.GetSafeHwnd(), SW_SHOW);
+}
+
+BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
+    const bool keyDown = msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN;
+    if (keyDown && msg->lParam != ProgramMadeMark &&
+        MatchesHotKey(SwitchKey, static_cast<int>(msg->wParam), CurrentModifierMask())) {
+        SwitchToNextTab();
+        return TRUE;
+    }
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_SPACE))
+        return TRUE;
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_CLOSE && msg->hwnd == GetSafeHwnd()) {
+        if (msg->lParam == ProgramMadeMark) {
+            // A login that was cancelled: the first ends the launcher, later ones only their wait.
+            if (Tabs.Empty()) {
+                ExitLauncher();
+                return TRUE;
+            }
+            if (PendingGameProcess) {
+                PendingGameProcess.reset();
+                return TRUE;
+            }
+        } else if (msg->lParam == 0 && Tabs.Empty()) {
+            if (PendingGameProcess)
+                ::TerminateProcess(PendingGameProcess.get(), 0);
+            ExitLauncher();
+            return TRUE;
+        }
+    }
+    const bool ctrlD = msg->message == WM_CHAR && msg->wParam == 4 && HIWORD(msg->lParam) == 0x0020;
+    const bool f5 = msg->message == WM_KEYDOWN && msg->wParam == VK_F5;
+    if ((ctrlD || f5) && !Tabs.Empty()) {
+        const HWND tab = Tabs.WindowAt(CurrentTab);
+        if (tab && ::IsWindowVisible(tab)) {
+            CForeignWnd(tab).PostMessage(msg->message, msg->wParam, msg->lParam);
+            return TRUE;
+        }
+        if (HallWindow && ::IsWindowVisible(HallWindow)) {
+            CForeignWnd(HallWindow).PostMessage(msg->message, msg->wParam, msg->lParam);
+            return TRUE;
+        }
+    }
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_RESTORE && Tabs.Empty())
+        ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
+    if (ToolTip.GetSafeHwnd())
+        ToolTip.RelayEvent(msg);
+    return CDialog::PreTranslateMessage(msg);
+}
+
+void CPlexo3Dlg::OnCancel() {
+    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetWindowPos(GetSafeHwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (ShowMessageBox(MB_YESNO, product::Caption, L"窗口即将关闭，确定要退出游戏？", GetSafeHwnd()) == IDYES)
+        ExitLauncher();
+}
+
+LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_PAINT:
+        if (::IsIconic(GetSafeHwnd())) {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(GetSafeHwnd(), &ps);
+            SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            const RECT client = GetClientRect();
+            const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+            const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+            ::DrawIcon(dc, x, y, Icon);
+            ::EndPaint(GetSafeHwnd(), &ps);
+            return 0;
+        }
+        break;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(Icon);
+    case WM_SIZE:
+        return OnSize(w, l);
+    case WM_WINDOWPOSCHANGING:
+        if (OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(l)))
+            return 0;
+        break;
+    case WM_COPYDATA:
+        return OnAccountLoggedIn(reinterpret_cast<const COPYDATASTRUCT*>(l));
+    case WM_TIMER:
+        if (w == LauncherTimerId)
+            OnTimer();
+        break;
+    case WM_COMMAND:
+        if (CommandCode(w) == BN_CLICKED) {
+            switch (CommandId(w)) {
+            case IdHide:
+                ToggleLauncherVisible();
+                return 0;
+            case IdSound:
+                SoundMuted = !SoundMuted;
+                return 0;
+            case IdSystem:
+                ShowLauncherMenu(false);
+                return 0;
+            case IdHall:
+                OnGameHallButton();
+                return 0;
+            case IdAccountLink:
+                OpenAccountDialog();
+                return 0;
+            default:
+                break;
+            }
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (PaintWithTabs(reinterpret_cast<HDC>(w)))
+            return TRUE;
+        break;
+    default:
+        break;
+    }
+    if (msg == UM_GAMEWINDOWCREATED)
+        return RegisterGameWindow(reinterpret_cast<HWND>(w), l != 0);
+    if (msg == UM_TRAYNOTIFY) {
+        OnTrayNotify(l);
+        return 0;
+    }
+    if (msg == UM_TRAYMENU) {
+        ShowLauncherMenu(true);
+        return 0;
+    }
+    if (msg == UM_HOTKEYSCHANGED)
+        return LoadHotKeys();
+    if (msg == UM_ADDACCOUNTCHOICE)
+        return OnAddAccountChoice(w);
+    if (msg == UM_HOTKEYPRESSED) {
+        OnHotKeyPressed(w);
+        return 0;
+    }
+    if (msg == UM_UPDATECHECKED) {
+        OnUpdateChecked(w != 0);
+        return 0;
+    }
+    LRESULT result = 0;
+    if (HandleStripMouse(msg, w, l, result))
+        return result;
+    return CDlgEx::WindowProc(msg, w, l);
+}
+
+void RunLauncherWindow(CPlexo3App&) {
+    CPlexo3Dlg launcher;
+    launcher.DoModal();
+}
 
 } // namespace zarn

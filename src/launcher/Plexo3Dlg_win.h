@@ -1,9 +1,147 @@
-// The launcher main window.
+// CPlexo3Dlg: the launcher window. A skinned, resizable container whose caption holds the tab strip and
+// five controls; the game windows are frames of other processes that make themselves its children.
+// It starts them, keeps the list of tabs and accounts, shows one at a time, pushes the sound flag to
+// them, and owns the tray icon and the launcher menu.
 #pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "dialogs/AddAccDlg_win.h"
+#include "framework/Controls.h"
+#include "framework/ForeignWnd.h"
+#include "framework/Handle.h"
+#include "launcher/HotKey.h"
+#include "launcher/TabList.h"
+#include "skin/BtnEx_win.h"
+#include "skin/DlgEx_win.h"
+#include "skin/StaticEx_win.h"
 
 namespace zarn {
 
 class CPlexo3App;
+class CDialog;
+class PostTarget;
+
+inline constexpr UINT IDD_PLEXO3_DIALOG = 102;
+inline constexpr UINT LauncherTimerId = 3;
+inline constexpr UINT LauncherTimerMs = 400;
+
+class CPlexo3Dlg : public CDlgEx {
+  public:
+    CPlexo3Dlg();
+    ~CPlexo3Dlg() override;
+
+    // The window actions the hot keys and the tray use.
+    void ToggleLauncherVisible();
+    void BringWindowToFront();
+    // The launcher menu: the system variant under button 1003, or the tray variant at the cursor.
+    void ShowLauncherMenu(bool trayVariant);
+    void SetTrayIcon(bool add);
+    // Starts "<program> /update" at idle priority; a failure is ignored.
+    void StartUpdateProcess();
+
+    // Tabs and the processes behind them.
+    void StartGameWindowProcess();
+    void StartGameHallProcess();
+    LRESULT RegisterGameWindow(HWND window, BOOL isHall);
+    BOOL OnAccountLoggedIn(const COPYDATASTRUCT* data);
+    LRESULT OnAddAccountChoice(WPARAM choice);
+    void OnGameHallButton();
+    void ShowTab(HWND window);
+    void SwitchToNextTab();
+    void CloseTab(int i);
+    void BroadcastSoundState(BOOL muted);
+    void ExitLauncher();
+    // Reads the three hot keys and tells the game windows to read theirs.
+    LRESULT LoadHotKeys();
+
+    HICON Icon = nullptr;  // shared resource icon, not destroyed
+    CBtnEx HideButton;     // 1001
+    CBtnEx SoundButton;    // 1002
+    CBtnEx SystemButton;   // 1003
+    CBtnEx HallButton;     // 1004
+    CStaticEx AccountLink; // 1005
+    BOOL SoundMuted = FALSE;
+    BOOL HallButtonState = FALSE;
+    OSVERSIONINFOW OsVersion{};
+    HWND HallWindow = nullptr;
+    UniqueHandle PendingGameProcess;
+    TabList<HWND> Tabs; // TabWindows and TabTitles, kept in step
+    CImageList TabImages;
+    CImageList CloseImages;
+    int CurrentTab = 0;
+    int HotTab = -1;
+    int HotCloseState = -1;
+    BOOL TooltipActive = FALSE;
+    CToolTipCtrl ToolTip;
+    BOOL MouseTracking = FALSE;
+    CAddAccDlg AccountDialog;
+    HotKey BossKey, SwitchKey, SoundKey;
+
+    // The keyboard hook's decisions, posted to this window (wParam: the action).
+    static constexpr UINT UM_HOTKEYPRESSED = WM_APP + 0x103;
+    enum HotKeyAction : WPARAM { BossKeyAction = 1, SoundKeyAction = 2 };
+    // Runs a hot key's action; false for an unknown one.
+    bool OnHotKeyPressed(WPARAM action);
+
+  protected:
+    void DoDataExchange(DataExchange& exchange) override;
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnOK() override {}
+    void OnCancel() override;
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
+
+  private:
+    void SetupSkin();
+    void LoadTabImages(CImageList& list, UINT pngId);
+    LRESULT OnSize(WPARAM type, LPARAM size);
+    bool OnWindowPosChanging(WINDOWPOS& pos);
+    void OnTimer();
+    void OnTrayNotify(LPARAM mouseMessage);
+    void OpenAccountDialog();
+    void RunMenuCommand(UINT_PTR id);
+    void StartUpdateCheck();
+    void RunSettingsDialog();
+    std::wstring BossKeyText() const;
+    void InstallKeyboardHook();
+    bool HandleStripMouse(UINT msg, WPARAM w, LPARAM l, LRESULT& result);
+    void OnUpdateChecked(bool differs);
+    RECT GameAreaRect() const;
+    void MoveToGameArea(HWND window) const;
+    bool IsTabOrHall(HWND window) const;
+    std::wstring GameProgramPath() const;
+    // Tab strip painting and mouse handling.
+    BOOL PaintWithTabs(HDC dc);
+    void DrawTabs(HDC dc);
+    void OnStripHitTest(POINT screen, LRESULT baseHit);
+    void PressTab(POINT client);
+    bool ReleaseOnStrip(POINT client);
+    bool MiddleReleaseOnStrip(POINT client);
+    void ClearHot();
+    void InvalidateTab(int i);
+    void InvalidateClose(int i);
+    void InvalidateStripRect(const RECT& rect);
+
+    UniqueBitmap MinimizeImage, CloseImage;                           // read by the title buttons
+    UniqueBitmap SoundOnImage, MutedImage, HallImage, HallShownImage; // buttons 1002 and 1004
+    UniqueFont TabFont;                                               // the strip's titles
+    int LastWidthSeen = 0;
+    BOOL ShownSoundState = TRUE; // what button 1002 last showed; the first tick always sets it
+    bool TrayIconAdded = false;
+    bool Exiting = false;
+    bool Running = false; // a game window has registered: maximised, tray icon, timer
+    UniqueHook KeyboardHook;
+    std::shared_ptr<PostTarget> UpdateCheckTarget; // where a running update check reports
+};
+
+// The one launcher window of this process (the keyboard hook uses it); null when there is none.
+extern CPlexo3Dlg* TheLauncher;
+// The settings dialog while it runs modally from the launcher menu; null otherwise.
+extern CDialog* CurrentModalDialog;
 
 // Shows the launcher window modally; returns when it closes.
 void RunLauncherWindow(CPlexo3App& app);

@@ -1,0 +1,327 @@
+// The launcher's tabs and the game-window processes behind them: the command lines it starts, the
+// logins and registrations it accepts, showing, switching and closing tabs, the sound flag, the hot
+// keys and the keyboard hook, and the end of the launcher.
+#include <memory>
+
+#include "app/Program_win.h"
+#include "app/Urls.h"
+#include "base/Product.h"
+#include "base/ProgramMessages.h"
+#include "base/TestBuild.h"
+#include "framework/WinApp.h"
+#include "launcher/Plexo3Dlg_win.h"
+#include "launcher/TabStrip.h"
+#include "net/Http_win.h"
+#include "settings/SettingDlg_win.h"
+#include "settings/HotKeyText.h"
+#include "skin/MessageBox_win.h"
+#include "update/PrgsDlg_win.h"
+
+namespace zarn {
+namespace {
+
+ModifierTracker HookModifiers; // the modifiers as the hook's own events left them
+HHOOK HookHandle = nullptr;    // for CallNextHookEx; owned by the launcher's UniqueHook
+
+RECT ToRect(const tabstrip::Rect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+HotKey ToHotKey(const StoredHotKey& stored) {
+    return HotKey{stored.Key, stored.Modifiers};
+}
+
+DWORD WINAPI LoginReportThread(void* parameter) {
+    std::unique_ptr<std::wstring> url(static_cast<std::wstring*>(parameter));
+    HttpSendGet(*url, L"");
+    return 0;
+}
+
+// The title a login sent: a UTF-16 text with its terminating zero inside cbData. Anything else (no
+// data, an odd or zero size, no zero, a text longer than titles are) is refused.
+bool ReadTitle(const COPYDATASTRUCT* data, std::wstring& title) {
+    if (!data || !data->lpData || data->cbData == 0 || data->cbData % sizeof(wchar_t) != 0)
+        return false;
+    const auto* text = static_cast<const wchar_t*>(data->lpData);
+    const size_t units = data->cbData / sizeof(wchar_t);
+    for (size_t i = 0; i < units; ++i) {
+        if (text[i] != L'\0')
+            continue;
+        if (i == 0 || i > MaxTitleLength)
+            return false;
+        title.assign(text, i);
+        return true;
+    }
+    return false;
+}
+
+// The keyboard hook returns at once: it only decides whether a key-down is the boss or the sound key
+// and posts that to the launcher, whose message loop acts on it (the actions talk to windows of other
+// processes, which can take long, and a slow hook is silently removed by the system). The modifiers
+// are those of the hook's own event stream, so a key that waited in a backlog is matched with the
+// modifiers held when it went down, not with those of the moment it is seen.
+LRESULT CALLBACK KeyboardHookProc(int code, WPARAM w, LPARAM l) {
+    if (code == HC_ACTION && l) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(l);
+        const bool down = w == WM_KEYDOWN || w == WM_SYSKEYDOWN;
+        const bool up = w == WM_KEYUP || w == WM_SYSKEYUP;
+        const int vk = static_cast<int>(key->vkCode);
+        if (down && TheLauncher && !TheLauncher->Tabs.Empty()) {
+            const int mask = HookModifiers.Mask();
+            if (MatchesHotKey(TheLauncher->BossKey, vk, mask))
+                ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED,
+                               CPlexo3Dlg::BossKeyAction, 0);
+            else if (MatchesHotKey(TheLauncher->SoundKey, vk, mask))
+                ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED,
+                               CPlexo3Dlg::SoundKeyAction, 0);
+        }
+        if (down || up)
+            HookModifiers.OnKey(vk, down);
+    }
+    return ::CallNextHookEx(HookHandle, code, w, l);
+}
+
+} // namespace
+
+void CPlexo3Dlg::InstallKeyboardHook() {
+    HookModifiers = ModifierTracker();
+    const int held[] = {VK_CONTROL, VK_SHIFT, VK_MENU};
+    for (int vk : held)
+        if (::GetAsyncKeyState(vk) & 0x8000)
+            HookModifiers.OnKey(vk, true);
+    KeyboardHook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, AfxGetInstanceHandle(), 0));
+    HookHandle = KeyboardHook.get();
+}
+
+bool CPlexo3Dlg::OnHotKeyPressed(WPARAM action) {
+    if (action == BossKeyAction) {
+        ToggleLauncherVisible();
+        return true;
+    }
+    if (action == SoundKeyAction) {
+        SoundMuted = !SoundMuted; // the next tick sends it and updates the button
+        return true;
+    }
+    return false;
+}
+
+std::wstring CPlexo3Dlg::GameProgramPath() const {
+    // The test build may play the game-window processes with a stand-in program.
+    const std::wstring stand_in = testbuild::Setting(L"GAME_PROGRAM");
+    return stand_in.empty() ? ProgramPath() : stand_in;
+}
+
+void CPlexo3Dlg::StartGameWindowProcess() {
+    std::wstring command = L"\"" + GameProgramPath() + L"\" /newgm /";
+    command += std::to_wstring(WindowHandleValue(GetSafeHwnd()));
+    command += L" /" + std::to_wstring(Tabs.Count());
+    StartedProcess started;
+    if (!StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
+        return;
+    PendingGameProcess = std::move(started.Process);
+}
+
+void CPlexo3Dlg::StartGameHallProcess() {
+    std::wstring command = L"\"" + GameProgramPath() + L"\" /gmhall /";
+    command += std::to_wstring(WindowHandleValue(GetSafeHwnd()));
+    StartedProcess started;
+    StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started);
+}
+
+bool CPlexo3Dlg::IsTabOrHall(HWND window) const {
+    if (window == HallWindow)
+        return true;
+    for (HWND tab : Tabs.TabWindows())
+        if (tab == window)
+            return true;
+    return false;
+}
+
+// Only a frame of another process registers; a handle of ours (or none) is someone's mistake or a
+// forgery, as is a frame that registered already.
+LRESULT CPlexo3Dlg::RegisterGameWindow(HWND window, BOOL isHall) {
+    if (!CForeignWnd(window).IsWindow() || IsTabOrHall(window))
+        return 0;
+    // The first registration, of a tab or of the hall, turns the 1 x 1 start window into the working
+    // one, once: maximising is a toggle, so a second registration before any tab would undo it.
+    if (!Running) {
+        Running = true;
+        OnMaximizeButton();
+        SetTrayIcon(true);
+        ::SetTimer(GetSafeHwnd(), LauncherTimerId, LauncherTimerMs, nullptr);
+    }
+    if (isHall) {
+        HallWindow = window;
+        return 0;
+    }
+    ShowTab(nullptr);
+    if (HallWindow && ::IsWindow(HallWindow))
+        CForeignWnd(HallWindow).ShowWindow(SW_HIDE);
+    CurrentTab = Tabs.Register(window);
+    PendingGameProcess.reset();
+    InvalidateStripRect(ToRect(tabstrip::StripRect(Tabs.Count())));
+    return 0;
+}
+
+BOOL CPlexo3Dlg::OnAccountLoggedIn(const COPYDATASTRUCT* data) {
+    std::wstring title;
+    if (!ReadTitle(data, title) || !Tabs.AcceptTitle(title))
+        return FALSE;
+    auto* url = new std::wstring(StatsUrl(LoginReportPath(AccountOfTitle(title), Tabs.TitleCount())));
+    HANDLE thread = ::CreateThread(nullptr, 0, LoginReportThread, url, 0, nullptr);
+    if (thread)
+        ::CloseHandle(thread);
+    else
+        delete url;
+    return TRUE;
+}
+
+LRESULT CPlexo3Dlg::OnAddAccountChoice(WPARAM choice) {
+    if (choice == 1) {
+        if (Tabs.Count() >= MaxTabs)
+            ShowMessageBox(MB_OK, product::Caption, L"当前窗体只支持3个游戏页", GetSafeHwnd());
+        else
+            StartGameWindowProcess();
+    } else if (choice == 0) {
+        // A new launcher: the test build's stand-in program plays game windows only, so the launcher
+        // itself is started.
+        LaunchProgram();
+    }
+    return 0;
+}
+
+void CPlexo3Dlg::OnGameHallButton() {
+    const CForeignWnd hall(HallWindow);
+    if (hall.IsWindow() && ::IsWindowVisible(HallWindow)) {
+        ShowTab(Tabs.WindowAt(CurrentTab));
+        hall.ShowWindow(SW_HIDE);
+        return;
+    }
+    if (hall.IsWindow()) {
+        hall.MoveWindow(GameAreaRect());
+        hall.ShowWindow(SW_SHOW);
+        ShowTab(nullptr);
+        return;
+    }
+    StartGameHallProcess();
+    ShowTab(nullptr);
+}
+
+void CPlexo3Dlg::ShowTab(HWND window) {
+    for (HWND tab : Tabs.TabWindows()) {
+        const CForeignWnd frame(tab);
+        if (tab != window) {
+            frame.ShowWindow(SW_HIDE);
+            continue;
+        }
+        frame.MoveWindow(GameAreaRect());
+        frame.ShowWindow(SW_SHOW);
+        ::SetForegroundWindow(tab);
+        if (HallWindow && ::IsWindowVisible(HallWindow))
+            CForeignWnd(HallWindow).ShowWindow(SW_HIDE);
+    }
+}
+
+void CPlexo3Dlg::SwitchToNextTab() {
+    if (Tabs.Empty() || !::IsWindowVisible(GetSafeHwnd()) || ::IsIconic(GetSafeHwnd()))
+        return;
+    const bool hallShown = HallWindow && ::IsWindowVisible(HallWindow);
+    if (Tabs.Count() >= 2 && !hallShown) {
+        InvalidateTab(CurrentTab);
+        CurrentTab = Tabs.Next(CurrentTab);
+        InvalidateTab(CurrentTab);
+    }
+    ShowTab(Tabs.WindowAt(CurrentTab));
+}
+
+void CPlexo3Dlg::CloseTab(int i) {
+    if (i < 0 || i >= Tabs.Count())
+        return;
+    if (Tabs.Count() < 2) {
+        InvalidateClose(i);
+        HotTab = HotCloseState = -1;
+        OnCancel();
+        return;
+    }
+    const HWND window = Tabs.WindowAt(i);
+    const std::wstring question = L"确定要退出账号：" + Tabs.TitleAt(i) + L" ?";
+    const int answer = ShowMessageBox(MB_YESNO, product::Caption, question.c_str(), GetSafeHwnd());
+    // The tabs may have changed while the question was open: act on the tab asked about, wherever it
+    // is now, and on nothing if it went.
+    i = -1;
+    for (int k = 0; k < Tabs.Count(); ++k)
+        if (Tabs.WindowAt(k) == window)
+            i = k;
+    if (i < 0 || Exiting)
+        return;
+    if (answer != IDYES) {
+        InvalidateTab(i);
+        HotTab = HotCloseState = -1;
+        return;
+    }
+    if (Tabs.Count() < 2) { // the others went meanwhile: the last tab goes only with the launcher
+        OnCancel();
+        return;
+    }
+    const int next = Tabs.Remove(i);
+    ShowTab(Tabs.WindowAt(next));
+    CurrentTab = next;
+    const CForeignWnd frame(window);
+    frame.SetParent(nullptr);
+    frame.PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    HotTab = HotCloseState = -1;
+    InvalidateStripRect(ToRect(tabstrip::StripRectWithFreedSlot(Tabs.Count())));
+}
+
+void CPlexo3Dlg::BroadcastSoundState(BOOL muted) {
+    for (HWND tab : Tabs.TabWindows())
+        CForeignWnd(tab).PostMessage(UM_SOUNDSTATE, muted ? 1 : 0, 0);
+}
+
+void CPlexo3Dlg::ExitLauncher() {
+    if (Exiting)
+        return;
+    Exiting = true;
+    if (PendingGameProcess)
+        ::TerminateProcess(PendingGameProcess.get(), 0);
+    PendingGameProcess.reset();
+    KeyboardHook.reset();
+    HookHandle = nullptr;
+    for (HWND tab : Tabs.TabWindows()) {
+        const CForeignWnd frame(tab);
+        frame.SetParent(nullptr);
+        frame.ShowWindow(SW_HIDE);
+        frame.PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    SetTrayIcon(false);
+    if (UpdateCheckTarget)
+        UpdateCheckTarget->Close();
+    ::PostQuitMessage(0);
+}
+
+LRESULT CPlexo3Dlg::LoadHotKeys() {
+    const CSettingDlg settings;
+    BossKey = ToHotKey(settings.LoadBossKey());
+    SwitchKey = ToHotKey(settings.LoadSwitchKey());
+    for (HWND tab : Tabs.TabWindows())
+        CForeignWnd(tab).PostMessage(UM_RELOADHOTKEYS, 0, 0);
+    if (HallWindow)
+        CForeignWnd(HallWindow).PostMessage(UM_RELOADHOTKEYS, 0, 0);
+    SoundKey = ToHotKey(settings.LoadSoundKey());
+    return 0;
+}
+
+std::wstring CPlexo3Dlg::BossKeyText() const {
+    const CSettingDlg settings(GetSafeHwnd());
+    const StoredHotKey boss = settings.LoadBossKey();
+    return FormatHotKey(boss.Key, boss.Modifiers);
+}
+
+void CPlexo3Dlg::RunSettingsDialog() {
+    CSettingDlg settings(GetSafeHwnd());
+    CurrentModalDialog = &settings;
+    settings.DoModal();
+    CurrentModalDialog = nullptr;
+}
+
+} // namespace zarn

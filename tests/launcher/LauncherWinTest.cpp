@@ -1,0 +1,171 @@
+// The launcher window under Wine, started as the program is ("/ZarnD" from the install folder), with
+// stand-in game-window processes as its tabs: the start state, registration, the sound flag, logins
+// and their report, the tab limit, closing tabs, the size rule, the key filter and the menu.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/Program_win.h"
+#include "base/ProgramMessages.h"
+#include "support/LauncherTestSupport_win.h"
+#include "support/NetTestSupport_win.h"
+
+using namespace zarn;
+using namespace zarn::test;
+
+namespace {
+
+RECT WindowRect(HWND w) {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    return r;
+}
+
+RECT WorkArea() {
+    RECT r{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
+}
+
+class Launcher : public ::testing::Test {
+  protected:
+    void SetUp() override { LogStart = PortalLog().size(); }
+
+    // A launcher whose first login sends `title` and registers its frame.
+    void StartWithTab(const std::wstring& title = L"s1服-1-first") {
+        ASSERT_TRUE(L.Start(L"login", title, L"tab0.log"));
+        ASSERT_NE(Frame0 = PeerFrame(L"tab0.log"), nullptr);
+        ASSERT_TRUE(WaitFor([&] { return CountPeerLines(L"tab0.log", L"sound ") > 0; }));
+    }
+    // Adds a tab through the drop-down's "是"; its frame.
+    HWND AddTab(const std::wstring& title, const std::wstring& log) {
+        L.AddTab(title, log);
+        return PeerFrame(log);
+    }
+    bool Shown(HWND frame) const { return ::IsWindowVisible(frame) != FALSE; }
+
+    LauncherProcess L;
+    HWND Frame0 = nullptr;
+    size_t LogStart = 0;
+};
+
+TEST_F(Launcher, StartsAsOnePixelAtTheOriginAndStartsTheFirstLoginWithTabNumberZero) {
+    ASSERT_TRUE(L.Start(L"titleonly", L"s1服-1-waiting", L"start.log"));
+    const RECT r = WindowRect(L.Window());
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, 1);
+    EXPECT_EQ(r.bottom - r.top, 1);
+    const std::wstring start = WaitForPeerLine(L"start.log", L"start ");
+    const std::wstring expected = L" /newgm /" + std::to_wstring(WindowHandleValue(L.Window())) + L" /0";
+    EXPECT_NE(start.find(expected), std::wstring::npos) << start;
+    // A title whose frame never comes leaves the launcher as it was: no tab, no timer, no tray icon.
+    EXPECT_EQ(WaitForPeerLine(L"start.log", L"copydata "), L"copydata 1");
+    EXPECT_EQ(WindowRect(L.Window()).right, 1);
+}
+
+TEST_F(Launcher, ACancelledFirstLoginEndsTheLauncher) {
+    ASSERT_TRUE(L.Start(L"cancel", L"", L"cancel.log"));
+    EXPECT_TRUE(L.WaitForEnd());
+}
+
+TEST_F(Launcher, FirstRegistrationMaximisesIntoTheWorkAreaAndTheSoundFlagReachesTheTab) {
+    StartWithTab();
+    const RECT r = WindowRect(L.Window()), work = WorkArea();
+    EXPECT_EQ(r.left, work.left);
+    EXPECT_EQ(r.top, work.top);
+    EXPECT_EQ(r.right, work.right);
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_TRUE(Shown(Frame0));
+    EXPECT_EQ(::GetAncestor(Frame0, GA_PARENT), L.Window());
+    // The sound button inverts the flag; the next tick pushes it.
+    ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+    EXPECT_FALSE(WaitForPeerLine(L"tab0.log", L"sound 1").empty());
+    // The login's report carries the account after the last "-" and the number of titles.
+    EXPECT_TRUE(WaitFor([&] { return !LoggedPaths(LogStart, "/login.htm").empty(); }));
+    EXPECT_EQ(LoggedPaths(LogStart, "/login.htm"),
+              std::vector<std::string>{"/login.htm?tag=zarn&ver=3.0.0.2&uid=first&index=1"});
+}
+
+TEST_F(Launcher, TheSameAccountTwiceIsRefusedAndItsLoginEnds) {
+    StartWithTab(L"s1服-1-same");
+    L.AddTab(L"s1服-1-same", L"dup.log");
+    EXPECT_EQ(WaitForPeerLine(L"dup.log", L"copydata "), L"copydata 0");
+    EXPECT_FALSE(WaitForPeerLine(L"dup.log", L"end").empty());
+    // Its cancel reaches a launcher with a tab: only the pending login is forgotten.
+    HWND second = AddTab(L"s1服-1-other", L"other.log");
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(L.Running());
+    EXPECT_TRUE(WaitFor([&] { return Shown(second) && !Shown(Frame0); }));
+}
+
+TEST_F(Launcher, AFourthTabIsRefusedWithAMessageAndNoProcess) {
+    StartWithTab(L"a服-1-one");
+    ASSERT_NE(AddTab(L"a服-1-two", L"two.log"), nullptr);
+    ASSERT_NE(AddTab(L"a服-1-three", L"three.log"), nullptr);
+    L.AddTab(L"a服-1-four", L"four.log");
+    std::wstring text;
+    HWND box = L.WaitForBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"当前窗体只支持3个游戏页");
+    LauncherProcess::Answer(box, true);
+    EXPECT_TRUE(PeerLog(L"four.log").empty()) << "no process was started";
+    EXPECT_TRUE(FileExists(PeerFolder() + L"\\next.txt")) << "its instructions were never read";
+}
+
+TEST_F(Launcher, ClosingTabZeroOfThreeWhileTabTwoIsSelectedSelectsTheNewTabZero) {
+    StartWithTab(L"c服-1-one");
+    HWND one = AddTab(L"c服-1-two", L"c2.log");
+    HWND two = AddTab(L"c服-1-three", L"c3.log");
+    ASSERT_TRUE(one && two);
+    ASSERT_TRUE(WaitFor([&] { return Shown(two) && !Shown(one) && !Shown(Frame0); }));
+    L.PostMouse(WM_MBUTTONUP, 150, 10); // middle release anywhere on tab 0
+    std::wstring text;
+    HWND box = L.WaitForBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"确定要退出账号：c服-1-one ?");
+    LauncherProcess::Answer(box, true);
+    EXPECT_FALSE(WaitForPeerLine(L"tab0.log", L"close 0").empty());
+    EXPECT_TRUE(WaitFor([&] { return Shown(one) && !Shown(two); }));
+}
+
+TEST_F(Launcher, ClosingTheOnlyTabAsksTheExitQuestionAndYesEndsEverything) {
+    StartWithTab();
+    L.PostMouse(WM_MBUTTONUP, 200, 12);
+    std::wstring text;
+    HWND box = L.WaitForBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"窗口即将关闭，确定要退出游戏？");
+    LauncherProcess::Answer(box, false);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
+    EXPECT_TRUE(L.Running()) << "No keeps the launcher";
+    L.PostMouse(WM_MBUTTONUP, 200, 12);
+    box = L.WaitForBox();
+    ASSERT_NE(box, nullptr);
+    LauncherProcess::Answer(box, true);
+    EXPECT_FALSE(WaitForPeerLine(L"tab0.log", L"close 0").empty());
+    EXPECT_TRUE(L.WaitForEnd());
+}
+
+TEST_F(Launcher, WithATabTheWindowKeepsItsMinimumSize) {
+    StartWithTab();
+    ::SetWindowPos(L.Window(), nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_NOMOVE);
+    const RECT r = WindowRect(L.Window());
+    EXPECT_EQ(r.right - r.left, 672);
+    EXPECT_EQ(r.bottom - r.top, 260);
+}
+
+TEST_F(Launcher, EscAndSpaceAreSwallowedF5AndCtrlDGoToTheShownTab) {
+    StartWithTab();
+    ::PostMessageW(L.Window(), WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PostMessageW(L.Window(), WM_KEYDOWN, VK_SPACE, 1);
+    ::PostMessageW(L.Window(), WM_KEYDOWN, VK_F5, 0x003F0001);
+    ::PostMessageW(L.Window(), WM_CHAR, 4, 0x00200001);
+    EXPECT_EQ(WaitForPeerLine(L"tab0.log", L"keydown "), L"keydown 116 4128769");
+    EXPECT_EQ(WaitForPeerLine(L"tab0.log", L"char "), L"char 4 2097153");
+    EXPECT_EQ(CountPeerLines(L"tab0.log", L"keydown 27"), 0u);
+    EXPECT_EQ(CountPeerLines(L"tab0.log", L"keydown 32"), 0u);
+    EXPECT_EQ(L.WaitForBox(nullptr, 500), nullptr) << "Esc asks nothing";
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+// The launcher's tabs and titles kept in step, the account of a title and the login report's address.
+#include <gtest/gtest.h>
+
+#include "launcher/HotKey.h"
+#include "launcher/TabList.h"
+
+using namespace zarn;
+
+TEST(TabList, TitlesAndFramesPairByOrderOfEvents) {
+    TabList<int> tabs;
+    EXPECT_TRUE(tabs.AcceptTitle(L"a"));
+    EXPECT_EQ(tabs.TitleCount(), 1);
+    EXPECT_EQ(tabs.Register(10), 0);
+    EXPECT_TRUE(tabs.AcceptTitle(L"b"));
+    EXPECT_EQ(tabs.Register(11), 1);
+    EXPECT_EQ(tabs.TitleAt(0), L"a");
+    EXPECT_EQ(tabs.TitleAt(1), L"b");
+    EXPECT_FALSE(tabs.AcceptTitle(L"a")) << "open here already";
+    EXPECT_FALSE(tabs.AcceptTitle(L"b"));
+    EXPECT_TRUE(tabs.AcceptTitle(L"A")) << "case-sensitive";
+}
+
+TEST(TabList, ATitleWhoseFrameNeverCameShiftsNoLaterTab) {
+    TabList<int> tabs;
+    tabs.AcceptTitle(L"one");
+    tabs.Register(1);
+    tabs.AcceptTitle(L"lost"); // its process failed after the login
+    tabs.AcceptTitle(L"two");
+    EXPECT_EQ(tabs.TitleCount(), 2);
+    tabs.Register(2);
+    EXPECT_EQ(tabs.TitleAt(1), L"two");
+    EXPECT_TRUE(tabs.AcceptTitle(L"lost")) << "a forgotten title may log in again";
+}
+
+TEST(TabList, AFrameWithoutATitleShowsNoOtherAccount) {
+    TabList<int> tabs;
+    tabs.AcceptTitle(L"one");
+    tabs.Register(1);
+    tabs.Register(2); // registered without a login
+    EXPECT_EQ(tabs.TitleAt(1), L"");
+    tabs.AcceptTitle(L"three");
+    tabs.Register(3);
+    EXPECT_EQ(tabs.TitleAt(2), L"three");
+}
+
+TEST(TabList, RemovingSelectsTheTabThatMovedIntoThePlace) {
+    TabList<int> tabs;
+    for (int i = 0; i < 3; ++i) {
+        tabs.AcceptTitle(std::to_wstring(i));
+        tabs.Register(i);
+    }
+    EXPECT_EQ(tabs.Remove(0), 0);
+    EXPECT_EQ(tabs.WindowAt(0), 1);
+    EXPECT_EQ(tabs.TitleAt(0), L"1");
+    EXPECT_EQ(tabs.Remove(1), 0) << "the last tab went: the new last one";
+    EXPECT_EQ(tabs.Remove(5), -1);
+    EXPECT_EQ(tabs.Count(), 1);
+    EXPECT_EQ(tabs.Next(0), 0);
+    EXPECT_EQ(tabs.WindowAt(7), 0) << "no such tab";
+}
+
+TEST(LoginReport, AccountAndAddress) {
+    EXPECT_EQ(AccountOfTitle(L"s1服-2-player"), L"player");
+    EXPECT_EQ(AccountOfTitle(L"s1服-2-a-b"), L"b");
+    EXPECT_EQ(AccountOfTitle(L"nodash"), L"nodash");
+    EXPECT_EQ(AccountOfTitle(L"ends-"), L"");
+    EXPECT_EQ(LoginReportPath(L"player", 2), L"/login.htm?tag=zarn&ver=3.0.0.2&uid=player&index=2");
+    EXPECT_EQ(LoginReportPath(L"a&b=c", 1), L"/login.htm?tag=zarn&ver=3.0.0.2&uid=a%26b%3Dc&index=1")
+        << "an account cannot add to the query";
+    EXPECT_EQ(LoginReportPath(L"玩家", 1), L"/login.htm?tag=zarn&ver=3.0.0.2&uid=%E7%8E%A9%E5%AE%B6&index=1");
+    const std::wstring path = LoginReportPath(std::wstring(500, L'中'), 3);
+    EXPECT_LE(path.size(), 400u) << "fits the program's URLs with the host";
+    EXPECT_EQ(path.substr(path.size() - 8), L"&index=3");
+    EXPECT_EQ(path.find(L"%E4%B8%AD&"), path.size() - 17) << "cut after a whole character";
+}
+
+TEST(HotKeyMatch, ExactModifiersAndTheTrackedMask) {
+    const HotKey boss{121, 0};
+    EXPECT_TRUE(MatchesHotKey(boss, 121, 0));
+    EXPECT_FALSE(MatchesHotKey(boss, 121, 2 | 4)) << "Ctrl+Shift+F10 is not F10";
+    EXPECT_FALSE(MatchesHotKey(HotKey{}, -1, 0)) << "unread keys match nothing";
+    ModifierTracker held;
+    held.OnKey(0xA2, true); // left Ctrl
+    held.OnKey(0xA1, true); // right Shift
+    EXPECT_EQ(held.Mask(), 2 | 4);
+    held.OnKey(0xA1, false);
+    EXPECT_EQ(held.Mask(), 2);
+    held.OnKey(0x12, true); // generic Alt, as an initial reading gives it
+    held.OnKey(0xA4, false);
+    EXPECT_EQ(held.Mask(), 2) << "releasing left Alt clears the generic reading";
+    held.OnKey(0x51, true); // Q is no modifier
+    EXPECT_EQ(held.Mask(), 2);
+}

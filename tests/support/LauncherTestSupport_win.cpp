@@ -1,0 +1,209 @@
+// Helpers for the launcher tests.
+#include "support/LauncherTestSupport_win.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "app/Program_win.h"
+#include "base/Product.h"
+
+namespace zarn::test {
+namespace {
+
+std::wstring TestFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.rfind(L'\\') + 1);
+}
+
+// Every program the tests start inherits these: the launcher's test build then plays its game windows
+// with the stand-in, which (without instructions) cancels its login as the first stand-in used to.
+class PeerEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        ::SetEnvironmentVariableW(L"ZARN_TEST_GAME_PROGRAM", (TestFolder() + L"zarn_gamepeer.exe").c_str());
+        ::SHCreateDirectoryExW(nullptr, PeerFolder().c_str(), nullptr);
+        ::SetEnvironmentVariableW(L"ZARN_TEST_PEER_DIR", PeerFolder().c_str());
+    }
+};
+[[maybe_unused]] const ::testing::Environment* const Registered =
+    ::testing::AddGlobalTestEnvironment(new PeerEnvironment);
+
+std::string Utf8(const std::wstring& text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                          nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& text) {
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+void WriteText(const std::wstring& path, const std::wstring& text) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    const std::string bytes = Utf8(text);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+struct BoxSearch {
+    DWORD Pid;
+    HWND Exclude;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchBox(HWND wnd, LPARAM param) {
+    auto* s = reinterpret_cast<BoxSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(wnd, &owner);
+    if (owner != s->Pid || wnd == s->Exclude || !::IsWindowVisible(wnd))
+        return TRUE;
+    wchar_t text[64] = {};
+    ::GetWindowTextW(wnd, text, 64);
+    if (std::wstring(text) != product::Caption)
+        return TRUE;
+    s->Found = wnd;
+    return FALSE;
+}
+
+} // namespace
+
+std::wstring PeerFolder() {
+    return TestStateFolder() + L"\\peers";
+}
+
+void SetNextPeer(const std::wstring& mode, const std::wstring& title, const std::wstring& log) {
+    ::DeleteFileW((PeerFolder() + L"\\" + log).c_str());
+    WriteText(PeerFolder() + L"\\next.txt", L"mode=" + mode + L"\ntitle=" + title + L"\nlog=" + log + L"\n");
+}
+
+std::vector<std::wstring> PeerLog(const std::wstring& log) {
+    const std::wstring text = Wide(ReadFileBytes(PeerFolder() + L"\\" + log));
+    std::vector<std::wstring> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(L'\n', at);
+        if (end == std::wstring::npos)
+            break; // a line still being written
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::wstring WaitForPeerLine(const std::wstring& log, const std::wstring& prefix, DWORD timeoutMs) {
+    std::wstring found;
+    WaitFor(
+        [&] {
+            for (const auto& line : PeerLog(log))
+                if (line.compare(0, prefix.size(), prefix) == 0) {
+                    found = line;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+size_t CountPeerLines(const std::wstring& log, const std::wstring& prefix) {
+    size_t n = 0;
+    for (const auto& line : PeerLog(log))
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            ++n;
+    return n;
+}
+
+HWND PeerFrame(const std::wstring& log, DWORD timeoutMs) {
+    const std::wstring line = WaitForPeerLine(log, L"frame ", timeoutMs);
+    if (line.empty())
+        return nullptr;
+    return WindowFromHandleValue(static_cast<int32_t>(_wtoi(line.c_str() + 6)));
+}
+
+LauncherProcess::LauncherProcess() = default;
+
+LauncherProcess::~LauncherProcess() {
+    if (Running()) {
+        Kill(Program_);
+        WaitForExit(Program_, 10000);
+    }
+}
+
+bool LauncherProcess::Start(const std::wstring& firstPeerMode, const std::wstring& title,
+                            const std::wstring& log) {
+    ::SHCreateDirectoryExW(nullptr, InstallFolder().c_str(), nullptr);
+    const std::wstring exe = InstallFolder() + L"\\Zarn.exe";
+    WaitFor([&] { return ::CopyFileW(ZarnTestBuildExe().c_str(), exe.c_str(), FALSE) != FALSE; }, 20000);
+    SetNextPeer(firstPeerMode, title, log);
+    Program_ = StartProgram(exe, L"/ZarnD");
+    if (!Program_.Process)
+        return false;
+    Window_ = WaitForWindow(Program_.Pid, product::Caption, 30000);
+    return Window_ != nullptr;
+}
+
+bool LauncherProcess::Running() const {
+    return Program_.Process && ::WaitForSingleObject(Program_.Process.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool LauncherProcess::WaitForEnd(DWORD timeoutMs) {
+    return WaitForExit(Program_, timeoutMs);
+}
+
+HWND LauncherProcess::WaitForBox(std::wstring* text, DWORD timeoutMs) const {
+    BoxSearch search{Program_.Pid, Window_, nullptr};
+    WaitFor(
+        [&] {
+            ::EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
+            return search.Found != nullptr;
+        },
+        timeoutMs);
+    if (search.Found && text)
+        *text = StaticTexts(search.Found);
+    return search.Found;
+}
+
+void LauncherProcess::Answer(HWND box, bool first) {
+    ClickButton(box, first ? 5000 : 5001);
+}
+
+void LauncherProcess::PostMouse(UINT msg, int x, int y, WPARAM keys) const {
+    ::PostMessageW(Window_, msg, keys, MAKELPARAM(x, y));
+}
+
+void LauncherProcess::AddTab(const std::wstring& title, const std::wstring& log) const {
+    SetNextPeer(L"login", title, log);
+    ::PostMessageW(Window_, WM_USER + 6, 1, 0); // the drop-down's answer "是"
+}
+
+int RunUnix(const std::wstring& commandLine, DWORD timeoutMs) {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    Program program = StartProgram(std::wstring(system) + L"\\start.exe", L"/wait /unix " + commandLine);
+    DWORD code = static_cast<DWORD>(-1);
+    if (!program.Process || !WaitForExit(program, timeoutMs, &code)) {
+        Kill(program);
+        return -1;
+    }
+    return static_cast<int>(code);
+}
+
+POINT ClientToScreenPoint(HWND window, int x, int y) {
+    POINT p{x, y};
+    ::ClientToScreen(window, &p);
+    return p;
+}
+
+} // namespace zarn::test
