@@ -63,8 +63,12 @@ INT_PTR RunDialog(CSettingDlg& dialog, const std::function<void(HWND, QueueWatch
     {
         BackgroundDriver driver([&] {
             HWND wnd = WaitForOwnWindow(Title);
-            if (!wnd)
+            if (!wnd) {
+                // Never shown: end it all the same, so that the test fails instead of hanging.
+                if (HWND made = dialog.GetSafeHwnd())
+                    ::PostMessageW(made, WM_COMMAND, IDCANCEL, 0);
                 return;
+            }
             QueueWatch watch(uiThread);
             drive(wnd, watch);
         });
@@ -84,12 +88,15 @@ class Typist {
   public:
     Typist(HWND dialog, QueueWatch& watch, Observations& seen)
         : dialog_(dialog), watch_(watch), seen_(seen) {}
+    // After a failure the rest is skipped (each step would wait in vain).
     void Click(int id) {
-        if (!watch_.ok() || !RealClick(watch_, ::GetDlgItem(dialog_, id)))
+        if (!seen_.InputFailed && (!watch_.ok() || !RealClick(watch_, ::GetDlgItem(dialog_, id))))
             seen_.InputFailed = true;
     }
     // Presses the combination and notes the text of box `id` afterwards.
     void Press(const wchar_t* combination, WPARAM lastKey, int id) {
+        if (seen_.InputFailed)
+            return;
         if (!RealKey(watch_, combination, lastKey))
             seen_.InputFailed = true;
         seen_.Note(dialog_, id);
