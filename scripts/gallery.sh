@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shows every skinned window (message boxes of each type, buttons in each state, a wrapped static
-# text, progress bars at 0/50/100, a dialog with skin 134 and all title-bar buttons) under Wine on a
-# private Xvfb display, and saves one picture per window plus a screenshot of the whole screen.
+# text, progress bars at 0/50/100, a dialog with skin 134 and all title-bar buttons, the hot-key
+# settings dialog) under Wine on a private Xvfb display, and saves one picture per window plus a
+# screenshot of the whole screen.
 #
 #   scripts/gallery.sh [output folder]     (default: build/gallery; needs scripts/test.sh run once)
 set -euo pipefail
