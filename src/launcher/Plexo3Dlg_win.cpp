@@ -11,6 +11,7 @@
 #include "base/ProgramMessages.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
+#include "launcher/LauncherMenu.h"
 #include "launcher/TabStrip.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"
@@ -25,15 +26,6 @@ CDialog* CurrentModalDialog = nullptr;
 namespace {
 
 enum ControlId : int { IdHide = 1001, IdSound = 1002, IdSystem = 1003, IdHall = 1004, IdAccountLink = 1005 };
-enum MenuId : UINT_PTR {
-    MenuRefresh = 1,
-    MenuToggle = 2,
-    MenuClearCache = 3,
-    MenuUpdate = 4,
-    MenuSettings = 5,
-    MenuExit = 6,
-    MenuVersion = static_cast<UINT_PTR>(-1)
-};
 enum SkinImage : UINT {
     SkinId = 134,
     CloseId = 132,
@@ -249,25 +241,14 @@ void CPlexo3Dlg::BringWindowToFront() {
 }
 
 void CPlexo3Dlg::ShowLauncherMenu(bool trayVariant) {
-    std::wstring toggle = L"隐藏/恢复(";
-    toggle += BossKeyText();
-    toggle += L")";
-
     UniqueMenu menu(::CreatePopupMenu());
     if (!menu)
         return;
-    ::AppendMenuW(menu.get(), MF_STRING, MenuRefresh, L"刷新 (F5)");
-    ::AppendMenuW(menu.get(), MF_STRING, MenuToggle, toggle.c_str());
-    ::AppendMenuW(menu.get(), MF_STRING, MenuClearCache, L"清除缓存");
-    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu.get(), MF_STRING, MenuUpdate, L"更新");
-    ::AppendMenuW(menu.get(), MF_STRING, MenuSettings, L"设置...");
-    if (trayVariant) {
-        ::AppendMenuW(menu.get(), MF_STRING, MenuExit, L"退出");
-    } else {
-        std::wstring version = L"版本号: ";
-        version += product::Version;
-        ::AppendMenuW(menu.get(), MF_STRING, MenuVersion, version.c_str());
+    for (const LauncherMenuItem& item : LauncherMenuItems(trayVariant, BossKeyText())) {
+        if (item.Id == MenuSeparator)
+            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        else
+            ::AppendMenuW(menu.get(), MF_STRING, item.Id, item.Text.c_str());
     }
 
     POINT at{};

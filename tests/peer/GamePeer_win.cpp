@@ -10,8 +10,9 @@
 //   mode=titleonly  sends the title and ends (a frame that never comes)
 //   mode=frameonly  the frame registers without a title
 //   log=<name>      the log file in the same folder (default "<pid>.log")
+// Like a game frame it passes Ctrl+Tab (the default switch key) on to the launcher.
 // The log's lines: "start <command line>", "copydata <reply>", "frame <handle>", "sound <w>",
-// "reload", "keydown <vk> <lParam>", "char <code> <lParam>", "close", "gone", "end".
+// "reload", "keydown <vk> <lParam>", "char <code> <lParam>", "forward <vk>", "close", "gone", "end".
 #include <windows.h>
 
 #include <cstdio>
@@ -198,6 +199,13 @@ int Run() {
                 Log(L"gone");
                 break;
             }
+            continue;
+        }
+        // Like a game frame, the default switch key (Ctrl+Tab) goes on to the launcher.
+        const bool keyDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        if (keyDown && msg.wParam == VK_TAB && (::GetKeyState(VK_CONTROL) & 0x8000) && msg.lParam != 6021) {
+            Log(L"forward " + std::to_wstring(msg.wParam));
+            ::PostMessageW(Launcher, msg.message, msg.wParam, msg.lParam);
             continue;
         }
         ::TranslateMessage(&msg);

@@ -188,16 +188,25 @@ void LauncherProcess::AddTab(const std::wstring& title, const std::wstring& log)
     ::PostMessageW(Window_, WM_USER + 6, 1, 0); // the drop-down's answer "是"
 }
 
-int RunUnix(const std::wstring& commandLine, DWORD timeoutMs) {
-    wchar_t system[MAX_PATH] = {};
-    ::GetSystemDirectoryW(system, MAX_PATH);
-    Program program = StartProgram(std::wstring(system) + L"\\start.exe", L"/wait /unix " + commandLine);
-    DWORD code = static_cast<DWORD>(-1);
-    if (!program.Process || !WaitForExit(program, timeoutMs, &code)) {
-        Kill(program);
-        return -1;
-    }
-    return static_cast<int>(code);
+HWND LauncherProcess::WaitForMenu(DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND w = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w;
+                 w = ::FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(w, &pid);
+                if (pid == Program_.Pid && ::IsWindowVisible(w))
+                    found = w;
+            }
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+void LauncherProcess::PostKey(UINT key) const {
+    ::PostMessageW(Window_, WM_KEYDOWN, key, 1);
 }
 
 POINT ClientToScreenPoint(HWND window, int x, int y) {

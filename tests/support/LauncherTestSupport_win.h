@@ -61,14 +61,16 @@ class LauncherProcess {
     void PostMouse(UINT msg, int x, int y, WPARAM keys = 0) const;
     // Logs in another account as a new tab of this window (the drop-down's "是").
     void AddTab(const std::wstring& title, const std::wstring& log) const;
+    // The launcher's open popup menu window, or null on time-out.
+    HWND WaitForMenu(DWORD timeoutMs = 10000) const;
+    // Posts a key-down to the launcher window (the menu loop reads keys from its queue).
+    void PostKey(UINT key) const;
 
   private:
     Program Program_;
     HWND Window_ = nullptr;
 };
 
-// Runs a command on the X display (xdotool and the like) through the Unix side; its exit code, or -1.
-int RunUnix(const std::wstring& commandLine, DWORD timeoutMs = 20000);
 // The launcher window's client point in screen coordinates.
 POINT ClientToScreenPoint(HWND window, int x, int y);
 
