@@ -2,6 +2,7 @@
 #include "framework/HtmlDialog.h"
 
 #include <exdispid.h>
+#include <wininet.h>
 
 #include "base/TestBuild.h"
 
@@ -131,6 +132,27 @@ bool SameObject(IUnknown* a, IUnknown* b) {
     a->QueryInterface(__uuidof(IUnknown), left.put_void());
     b->QueryInterface(__uuidof(IUnknown), right.put_void());
     return left && left.get() == right.get();
+}
+
+INT_PTR CALLBACK ProbeBoxProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// A modeless system dialog owned by `owner`, titled "ZarnSweepProbe": the kind of leftover box the
+// sign-in page's sweep removes.
+void CreateProbeBox(HWND owner) {
+    alignas(4) WORD buffer[64] = {};
+    auto* dialog = reinterpret_cast<DLGTEMPLATE*>(buffer);
+    dialog->style = WS_POPUP | WS_CAPTION;
+    dialog->cx = 80;
+    dialog->cy = 30;
+    WORD* tail = buffer + sizeof(DLGTEMPLATE) / sizeof(WORD);
+    *tail++ = 0; // no menu
+    *tail++ = 0; // the system dialog class
+    for (const wchar_t* c = L"ZarnSweepProbe"; *c; ++c)
+        *tail++ = static_cast<WORD>(*c);
+    *tail = 0;
+    ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialog, owner, ProbeBoxProc, 0);
 }
 
 } // namespace
@@ -317,6 +339,18 @@ void CDHtmlDialog::RunTestCommands() {
             split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
         if (verb == L"navigate") {
             Navigate(argument);
+            continue;
+        }
+        if (verb == L"box") {
+            CreateProbeBox(GetSafeHwnd());
+            continue;
+        }
+        if (verb == L"cookie") { // "<url>\n<name>\n<value>" into this process's cookie store
+            const size_t a = argument.find(L'\n');
+            const size_t b = a == std::wstring::npos ? a : argument.find(L'\n', a + 1);
+            if (b != std::wstring::npos)
+                ::InternetSetCookieW(argument.substr(0, a).c_str(), argument.substr(a + 1, b - a - 1).c_str(),
+                                     argument.substr(b + 1).c_str());
             continue;
         }
         UniqueVariant text;

@@ -55,7 +55,9 @@ class CDHtmlDialog : public CDialog, public BrowserSiteOwner, public BrowserEven
     // The test build lets a test drive a page dialog through this message (a COPYDATASTRUCT with
     // dwData TestCommandData and a UTF-16 text "<verb>\n<argument>"): "navigate" makes the real
     // control navigate, "complete" delivers NavigateComplete2 and DocumentComplete, "title"
-    // TitleChange. Page dialogs of the test build carry the window property TestPageProperty.
+    // TitleChange, "cookie" (url, name and value on three lines) sets a cookie in this process's
+    // store, "box" opens a system dialog owned by this one titled "ZarnSweepProbe". Page dialogs of the test
+    // build carry the window property TestPageProperty.
     static constexpr ULONG_PTR TestCommandData = 0x5A505447;
     static constexpr const wchar_t* TestPageProperty = L"ZarnPageDialog";
 
