@@ -7,6 +7,7 @@
 #include <wininet.h>
 
 #include "base/Product.h"
+#include "base/TestBuild.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
 #include "app/Urls.h"
@@ -35,6 +36,23 @@ namespace {
 bool NetworkAvailable() {
     const std::wstring url = ProbeUrl();
     return ::InternetCheckConnectionW(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+}
+
+// The test build tells the launcher which page the game window is to open (a WM_COPYDATA with
+// dwData GameUrlReportData), so that a test sees the login hand over its result.
+constexpr ULONG_PTR GameUrlReportData = 0x5A47554C;
+
+void ReportGameUrlForTests() {
+    HWND launcher = LauncherWindow();
+    if (!testbuild::Enabled() || !launcher)
+        return;
+    COPYDATASTRUCT data{};
+    data.dwData = GameUrlReportData;
+    data.cbData = static_cast<DWORD>((GameUrl.size() + 1) * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(GameUrl.c_str());
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(launcher, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                          &answer);
 }
 
 void WaitForever(const UniqueHandle& event) {
@@ -137,6 +155,8 @@ BOOL CPlexo3App::RunModeWork(RunMode mode) {
             PostToLauncher(WM_SYSCOMMAND, SC_CLOSE, 6021);
             return FALSE;
         }
+        if (mode == RunMode::NewGameWindow)
+            ReportGameUrlForTests();
         return CreateGameWindow(*this);
     }
 

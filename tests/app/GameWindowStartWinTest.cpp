@@ -1,5 +1,5 @@
 // A game-window process reads its launcher's handle from "/newgm /<handle> /<n>" and tells that
-// window when its login ends without an account.
+// window when its login ends without an account (here: its backdrop is closed).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -51,6 +51,20 @@ bool PumpUntilSysCommand(const Program& program, DWORD timeoutMs) {
     return LastSysCommand.Message != 0;
 }
 
+// The login's backdrop, pumping this thread's messages meanwhile: the login disables its owner (the
+// launcher window of this thread) with a message it waits for.
+HWND PumpUntilBackdrop(const Program& program, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (HWND backdrop = WaitForWindow(program.Pid, L"MirelCorvale", 50))
+            return backdrop;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+    }
+    return nullptr;
+}
+
 TEST(GameWindowStart, CancelledLoginPostsCloseWithTheProgramsMarkToTheLauncher) {
     HWND launcher = CreateFakeLauncher();
     ASSERT_NE(launcher, nullptr);
@@ -58,6 +72,10 @@ TEST(GameWindowStart, CancelledLoginPostsCloseWithTheProgramsMarkToTheLauncher) 
     const std::wstring handle = std::to_wstring(zarn::WindowHandleValue(launcher));
     Program program = StartProgram(ZarnExe(), L"/newgm /" + handle + L" /0");
     ASSERT_TRUE(program.Process);
+    // The login shows its backdrop; closing it cancels the login.
+    HWND backdrop = PumpUntilBackdrop(program, 30000);
+    ASSERT_NE(backdrop, nullptr);
+    ::PostMessageW(backdrop, WM_SYSCOMMAND, SC_CLOSE, 0);
 
     ASSERT_TRUE(PumpUntilSysCommand(program, 30000));
     EXPECT_EQ(LastSysCommand.WParam, static_cast<WPARAM>(SC_CLOSE));
@@ -101,7 +119,10 @@ TEST(GameWindowStart, AForgedBroadcastHandleReachesNoOtherWindow) {
         BystanderMarkerSeen = false;
         Program program = StartProgram(ZarnExe(), std::wstring(L"/newgm /") + value + L" /1");
         ASSERT_TRUE(program.Process);
-        EXPECT_TRUE(WaitForExit(program, 30000)) << "the login ends and the process with it";
+        HWND backdrop = PumpUntilBackdrop(program, 30000);
+        ASSERT_NE(backdrop, nullptr);
+        ::PostMessageW(backdrop, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(WaitForExit(program, 30000)) << "the cancelled login ends the process";
         Kill(program);
         ASSERT_TRUE(::PostMessageW(bystander, MarkerMessage, 0, 0));
         MSG msg;

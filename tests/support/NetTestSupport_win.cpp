@@ -30,7 +30,7 @@ std::wstring InstalledCopy() {
     ::SHCreateDirectoryExW(nullptr, InstallFolder().c_str(), nullptr);
     const std::wstring exe = InstallFolder() + L"\\Zarn.exe";
     WaitUntilWritable(exe);
-    ::CopyFileW(ZarnExe().c_str(), exe.c_str(), FALSE);
+    ::CopyFileW(ZarnTestBuildExe().c_str(), exe.c_str(), FALSE);
     return exe;
 }
 
@@ -50,7 +50,7 @@ bool WaitUntilWritable(const std::wstring& path, DWORD timeoutMs) {
 
 std::wstring LooseCopy(const std::wstring& scratchName) {
     const std::wstring exe = MakeScratchFolder(scratchName) + L"\\Zarn.exe";
-    ::CopyFileW(ZarnExe().c_str(), exe.c_str(), FALSE);
+    ::CopyFileW(ZarnTestBuildExe().c_str(), exe.c_str(), FALSE);
     return exe;
 }
 

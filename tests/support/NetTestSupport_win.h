@@ -9,12 +9,15 @@
 
 namespace zarn::test {
 
-// A fresh copy of Zarn.exe inside the install folder (the installed launcher); its path.
+// A fresh copy of the program inside the install folder (the installed launcher); its path. It is the
+// test build, whose launcher plays its game windows with the tests' stand-in (which, unless a test
+// says otherwise, cancels its login and so ends the launcher).
 std::wstring InstalledCopy();
 // Waits until no process runs the file any more (it can be opened for writing); false on time-out.
 bool WaitUntilWritable(const std::wstring& path, DWORD timeoutMs = 30000);
 
-// A fresh copy of Zarn.exe in a scratch folder outside the install folder; its path.
+// A fresh copy of the program (the test build, as above) in a scratch folder outside the install
+// folder; its path.
 std::wstring LooseCopy(const std::wstring& scratchName);
 
 // Runs exe with arguments to its end (at most timeoutMs); false when it did not end.

@@ -61,7 +61,8 @@ TEST_P(FlashQuestion, OldPlayerAsksBeforeTheLauncherOpens) {
     FlashVersionOverride flash(L"10,2,0,0");
     const std::wstring folder = MakeScratchFolder(L"flash-question");
     const std::wstring exe = folder + L"\\Zarn.exe";
-    ASSERT_TRUE(::CopyFileW(ZarnExe().c_str(), exe.c_str(), FALSE));
+    // The test build: after "否" its launcher plays the game windows with the stand-in, which ends it.
+    ASSERT_TRUE(::CopyFileW(ZarnTestBuildExe().c_str(), exe.c_str(), FALSE));
     const size_t browsersBefore = ProcessesNamed(L"iexplore.exe").size();
 
     Program program = StartProgram(exe, L"/ZarnD");

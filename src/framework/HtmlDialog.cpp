@@ -1,0 +1,381 @@
+// CDHtmlDialog: the browser control in a dialog, its event maps and the document's element events.
+#include "framework/HtmlDialog.h"
+
+#include <exdispid.h>
+#include <wininet.h>
+
+#include "base/TestBuild.h"
+
+namespace zarn {
+namespace {
+
+constexpr UINT RunTestCommandsMessage = WM_APP + 0x7A1;
+// HTMLDocumentEvents2 (the import library lacks it).
+constexpr GUID HtmlDocumentEvents2 = {
+    0x3050f613, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+
+// Reads and writes one IHTMLElement; every missing piece reads as empty or zero.
+class HtmlElement final : public PageElement {
+  public:
+    explicit HtmlElement(IHTMLElement* element) : Element(ComPtr<IHTMLElement>::Attach(element)) {
+        if (element)
+            element->AddRef();
+    }
+    std::wstring ClassName() const override { return Text(&IHTMLElement::get_className); }
+    std::wstring TagName() const override { return Text(&IHTMLElement::get_tagName); }
+    bool IsDisabled() const override {
+        UniqueBstr name(::SysAllocString(L"disabled"));
+        UniqueVariant value;
+        if (!Element || !name || FAILED(Element->getAttribute(name.get(), 0, value.put())))
+            return false;
+        return value.get().vt == VT_BOOL && value.get().boolVal != VARIANT_FALSE;
+    }
+    int OffsetLeft() const override { return Number(&IHTMLElement::get_offsetLeft); }
+    int OffsetTop() const override { return Number(&IHTMLElement::get_offsetTop); }
+    int OffsetWidth() const override { return Number(&IHTMLElement::get_offsetWidth); }
+    int OffsetHeight() const override { return Number(&IHTMLElement::get_offsetHeight); }
+    bool SetBackgroundPositionX(int pixels) override {
+        ComPtr<IHTMLStyle> style;
+        if (!Element || FAILED(Element->get_style(style.put())) || !style)
+            return false;
+        VARIANT x;
+        ::VariantInit(&x);
+        x.vt = VT_I4;
+        x.lVal = pixels;
+        return SUCCEEDED(style->put_backgroundPositionX(x));
+    }
+    void Click() override {
+        if (Element)
+            Element->click();
+    }
+
+  private:
+    std::wstring Text(HRESULT (STDMETHODCALLTYPE IHTMLElement::*get)(BSTR*)) const {
+        UniqueBstr value;
+        if (!Element || FAILED((Element.get()->*get)(value.put())) || !value)
+            return {};
+        return std::wstring(value.get(), ::SysStringLen(value.get()));
+    }
+    int Number(HRESULT (STDMETHODCALLTYPE IHTMLElement::*get)(long*)) const {
+        long value = 0;
+        if (!Element || FAILED((Element.get()->*get)(&value)))
+            return 0;
+        return static_cast<int>(value);
+    }
+    ComPtr<IHTMLElement> Element;
+};
+
+// The document's events: each one's source element goes through the dialog's element table.
+class DocumentEventSink final : public ComObject<IDispatch> {
+  public:
+    explicit DocumentEventSink(CDHtmlDialog* dialog) : Dialog(dialog) {}
+    void Disconnect() { Dialog = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count)
+            *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+        if (out)
+            *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        if (!Dialog || !params || params->cArgs < 1 || params->rgvarg[0].vt != VT_DISPATCH ||
+            !params->rgvarg[0].pdispVal)
+            return S_OK;
+        ComPtr<IHTMLEventObj> event;
+        params->rgvarg[0].pdispVal->QueryInterface(__uuidof(IHTMLEventObj), event.put_void());
+        ComPtr<IHTMLElement> source;
+        if (!event || FAILED(event->get_srcElement(source.put())) || !source)
+            return S_OK;
+        if (Dialog->DispatchElementEvent(static_cast<int32_t>(id), WrapElement(source.get())) != S_FALSE)
+            return S_OK;
+        // Handled: the browser's default action (a context menu, a text selection) does not happen.
+        VARIANT no;
+        ::VariantInit(&no);
+        no.vt = VT_BOOL;
+        no.boolVal = VARIANT_FALSE;
+        event->put_returnValue(no);
+        if (result) {
+            ::VariantInit(result);
+            result->vt = VT_BOOL;
+            result->boolVal = VARIANT_FALSE;
+        }
+        return S_OK;
+    }
+
+  protected:
+    void* QueryExtra(REFIID iid) override {
+        return ::IsEqualIID(iid, HtmlDocumentEvents2) ? static_cast<IDispatch*>(this) : nullptr;
+    }
+
+  private:
+    CDHtmlDialog* Dialog;
+};
+
+IDispatch* FrameArgument(const VARIANT& value) {
+    return value.vt == VT_DISPATCH ? value.pdispVal : nullptr;
+}
+
+// Whether two interface pointers belong to one object (COM identity).
+bool SameObject(IUnknown* a, IUnknown* b) {
+    if (!a || !b)
+        return false;
+    ComPtr<IUnknown> left;
+    ComPtr<IUnknown> right;
+    a->QueryInterface(__uuidof(IUnknown), left.put_void());
+    b->QueryInterface(__uuidof(IUnknown), right.put_void());
+    return left && left.get() == right.get();
+}
+
+INT_PTR CALLBACK ProbeBoxProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// A modeless system dialog owned by `owner`, titled "ZarnSweepProbe": the kind of leftover box the
+// sign-in page's sweep removes.
+void CreateProbeBox(HWND owner) {
+    alignas(4) WORD buffer[64] = {};
+    auto* dialog = reinterpret_cast<DLGTEMPLATE*>(buffer);
+    dialog->style = WS_POPUP | WS_CAPTION;
+    dialog->cx = 80;
+    dialog->cy = 30;
+    WORD* tail = buffer + sizeof(DLGTEMPLATE) / sizeof(WORD);
+    *tail++ = 0; // no menu
+    *tail++ = 0; // the system dialog class
+    for (const wchar_t* c = L"ZarnSweepProbe"; *c; ++c)
+        *tail++ = static_cast<WORD>(*c);
+    *tail = 0;
+    ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialog, owner, ProbeBoxProc, 0);
+}
+
+} // namespace
+
+void CDHtmlDialog::NavigateCompleteEvent(CDHtmlDialog& dialog, DISPPARAMS& params) {
+    if (params.cArgs >= 2)
+        dialog.OnNavigateComplete(FrameArgument(params.rgvarg[1]), VariantText(params.rgvarg[0]));
+}
+
+void CDHtmlDialog::DocumentCompleteEvent(CDHtmlDialog& dialog, DISPPARAMS& params) {
+    if (params.cArgs < 2)
+        return;
+    IDispatch* frame = FrameArgument(params.rgvarg[1]);
+    // Only the top document's events: a frame's document says nothing about the page.
+    if (SameObject(frame, dialog.Browser()))
+        dialog.ConnectDocumentEvents();
+    dialog.OnDocumentComplete(frame, VariantText(params.rgvarg[0]));
+}
+
+void CDHtmlDialog::TitleChangeEvent(CDHtmlDialog& dialog, DISPPARAMS& params) {
+    if (params.cArgs >= 1)
+        dialog.OnTitleChange(VariantText(params.rgvarg[0]));
+}
+
+// A page never opens windows of its own: they would start the system's browser outside the program.
+void CDHtmlDialog::NewWindowEvent(CDHtmlDialog&, DISPPARAMS& params) {
+    for (UINT i = 0; i < params.cArgs; ++i) {
+        if (VARIANT_BOOL* cancel = VariantBoolRef(params.rgvarg[i])) {
+            *cancel = VARIANT_TRUE;
+            return;
+        }
+    }
+}
+
+const BrowserEventEntry CDHtmlDialog::BaseEventEntries[] = {
+    {DISPID_NAVIGATECOMPLETE2, CDHtmlDialog::NavigateCompleteEvent},
+    {DISPID_DOCUMENTCOMPLETE, CDHtmlDialog::DocumentCompleteEvent},
+    {DISPID_TITLECHANGE, CDHtmlDialog::TitleChangeEvent},
+    {DISPID_NEWWINDOW2, CDHtmlDialog::NewWindowEvent},
+    {DISPID_NEWWINDOW3, CDHtmlDialog::NewWindowEvent},
+};
+const BrowserEventMap CDHtmlDialog::BaseEventMap = {nullptr, CDHtmlDialog::BaseEventEntries,
+                                                    sizeof(CDHtmlDialog::BaseEventEntries) /
+                                                        sizeof(BrowserEventEntry)};
+
+std::shared_ptr<PageElement> WrapElement(IHTMLElement* element) {
+    return std::make_shared<HtmlElement>(element);
+}
+
+CDHtmlDialog::CDHtmlDialog(UINT templateId, UINT htmlResourceId, HWND parent)
+    : CDialog(templateId, parent), HtmlResourceId(htmlResourceId) {}
+
+CDHtmlDialog::~CDHtmlDialog() {
+    DestroyWindow();
+    Host_.Destroy();
+}
+
+const BrowserEventMap* CDHtmlDialog::GetEventSinkMap() const {
+    return &BaseEventMap;
+}
+
+void CDHtmlDialog::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
+    for (const BrowserEventMap* map = GetEventSinkMap(); map; map = map->Base) {
+        for (size_t i = 0; i < map->Count; ++i) {
+            if (map->Entries[i].Id == id) {
+                map->Entries[i].Handle(*this, params);
+                return;
+            }
+        }
+    }
+}
+
+HRESULT CDHtmlDialog::DispatchElementEvent(int32_t event, const std::shared_ptr<PageElement>& element) {
+    if (!element)
+        return S_OK;
+    const ElementEventEntry* entry =
+        FindElementEvent(GetDHtmlEventMap(), event, element->ClassName(), element->TagName());
+    if (!entry)
+        return S_OK;
+    OnElementAction(entry->Action, element);
+    return S_FALSE;
+}
+
+ComPtr<CBrowserControlSite> CDHtmlDialog::CreateControlSite() {
+    return MakeComObject<CBrowserControlSite>(this);
+}
+
+BOOL CDHtmlDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    const RECT client = GetClientRect();
+    Host_.Create(GetSafeHwnd(), client, CreateControlSite(), *this);
+    if (testbuild::Enabled())
+        ::SetPropW(GetSafeHwnd(), TestPageProperty, reinterpret_cast<HANDLE>(1));
+    return TRUE;
+}
+
+HRESULT CDHtmlDialog::Navigate(const std::wstring& url) {
+    return Host_.Navigate(url);
+}
+
+void CDHtmlDialog::OnNavigateComplete(IDispatch*, const std::wstring&) {}
+void CDHtmlDialog::OnDocumentComplete(IDispatch*, const std::wstring&) {}
+
+HRESULT CDHtmlDialog::GetHostInfo(DOCHOSTUIINFO* info) {
+    info->dwFlags = HostFlags;
+    info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+    return S_OK;
+}
+
+HRESULT CDHtmlDialog::OnGetExternal(IDispatch** out) {
+    // The dialog offers the page no object of its own.
+    *out = nullptr;
+    return S_FALSE;
+}
+
+ComPtr<IHTMLElement> CDHtmlDialog::DocumentBody() const {
+    ComPtr<IHTMLElement> body;
+    ComPtr<IDispatch> document;
+    if (!Browser() || FAILED(Browser()->get_Document(document.put())) || !document)
+        return body;
+    ComPtr<IHTMLDocument2> html = document.As<IHTMLDocument2>();
+    if (html)
+        html->get_body(body.put());
+    return body;
+}
+
+void CDHtmlDialog::ConnectDocumentEvents() {
+    DocumentEvents_.reset();
+    if (DocumentSink_)
+        static_cast<DocumentEventSink*>(DocumentSink_.get())->Disconnect();
+    DocumentSink_.reset();
+    ComPtr<IDispatch> document;
+    if (!Browser() || FAILED(Browser()->get_Document(document.put())) || !document)
+        return;
+    ComPtr<DocumentEventSink> sink = MakeComObject<DocumentEventSink>(this);
+    DocumentEvents_ = AdviseCookie::Connect(document.get(), HtmlDocumentEvents2, sink.get());
+    DocumentSink_ = ComPtr<IDispatch>::Attach(sink.get());
+    sink.get()->AddRef();
+}
+
+LRESULT CDHtmlDialog::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_SIZE: {
+        const LRESULT result = CDialog::WindowProc(msg, w, l);
+        Host_.Resize(GetClientRect());
+        return result;
+    }
+    case WM_DESTROY:
+        DocumentEvents_.reset();
+        if (DocumentSink_)
+            static_cast<DocumentEventSink*>(DocumentSink_.get())->Disconnect();
+        DocumentSink_.reset();
+        Host_.Destroy();
+        ::RemovePropW(GetSafeHwnd(), TestPageProperty);
+        break;
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+        if (!testbuild::Enabled() || !data || data->dwData != TestCommandData || !data->lpData)
+            break;
+        // Run later: the sender is not kept waiting while the command shows windows or boxes.
+        TestCommands_.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+        PostMessage(RunTestCommandsMessage);
+        return TRUE;
+    }
+    case RunTestCommandsMessage:
+        if (testbuild::Enabled())
+            RunTestCommands();
+        return 0;
+    default:
+        break;
+    }
+    return CDialog::WindowProc(msg, w, l);
+}
+
+void CDHtmlDialog::RunTestCommands() {
+    while (!TestCommands_.empty()) {
+        std::wstring command = std::move(TestCommands_.front());
+        TestCommands_.pop_front();
+        while (!command.empty() && command.back() == L'\0')
+            command.pop_back();
+        const size_t split = command.find(L'\n');
+        const std::wstring verb = command.substr(0, split);
+        const std::wstring argument =
+            split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
+        if (verb == L"navigate") {
+            Navigate(argument);
+            continue;
+        }
+        if (verb == L"box") {
+            CreateProbeBox(GetSafeHwnd());
+            continue;
+        }
+        if (verb == L"cookie") { // "<url>\n<name>\n<value>" into this process's cookie store
+            const size_t a = argument.find(L'\n');
+            const size_t b = a == std::wstring::npos ? a : argument.find(L'\n', a + 1);
+            if (b != std::wstring::npos)
+                ::InternetSetCookieW(argument.substr(0, a).c_str(), argument.substr(a + 1, b - a - 1).c_str(),
+                                     argument.substr(b + 1).c_str());
+            continue;
+        }
+        UniqueVariant text;
+        text->vt = VT_BSTR;
+        text->bstrVal = ::SysAllocString(argument.c_str());
+        if (verb == L"title") {
+            DISPPARAMS params{const_cast<VARIANT*>(&text.get()), nullptr, 1, 0};
+            Host_.Deliver(DISPID_TITLECHANGE, params);
+            continue;
+        }
+        if (verb != L"complete" || !Browser())
+            continue;
+        // As the control reports them: the frame (the browser itself) and the URL by reference.
+        VARIANT args[2];
+        ::VariantInit(&args[0]);
+        ::VariantInit(&args[1]);
+        args[0].vt = VT_VARIANT | VT_BYREF;
+        args[0].pvarVal = const_cast<VARIANT*>(&text.get());
+        args[1].vt = VT_DISPATCH;
+        args[1].pdispVal = Browser();
+        DISPPARAMS params{args, nullptr, 2, 0};
+        Host_.Deliver(DISPID_NAVIGATECOMPLETE2, params);
+        if (Browser())
+            Host_.Deliver(DISPID_DOCUMENTCOMPLETE, params);
+    }
+}
+
+} // namespace zarn

@@ -1,0 +1,391 @@
+// The "/newgm" login of the test build under Wine against a stand-in launcher window: the backdrop,
+// the login page, its app: commands, the WM_COPYDATA question (answered 1 or 0), SC_CLOSE/6021,
+// the QQ and Weibo sign-in windows, the cookie watch and the sweep timer. The test build's page
+// dialogs take "navigate", "complete", "cookie" and "box" commands (framework/HtmlDialog.h), which
+// stand in for what the missing HTML engine would do.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "BuildHosts.h"
+#include "app/Program_win.h"
+#include "framework/HtmlDialog.h"
+#include "support/WinTestSupport_win.h"
+
+using namespace zarn;
+using namespace zarn::test;
+
+namespace {
+
+constexpr ULONG_PTR GameUrlReport = 0x5A47554C;
+
+// What the stand-in launcher saw.
+struct LauncherLog {
+    LRESULT Answer = 1;
+    std::vector<std::wstring> Accounts;
+    bool GameUrlReported = false;
+    std::wstring GameUrl;
+    int SysCommands = 0;
+    WPARAM SysCommand = 0;
+    LPARAM SysCommandMark = 0;
+    bool Minimized = false;
+};
+LauncherLog Log;
+
+LRESULT CALLBACK StandInProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+        const std::wstring text(static_cast<const wchar_t*>(data->lpData),
+                                data->cbData / sizeof(wchar_t) ? data->cbData / sizeof(wchar_t) - 1 : 0);
+        if (data->dwData == GameUrlReport) {
+            Log.GameUrlReported = true;
+            Log.GameUrl = text;
+            return 1;
+        }
+        Log.Accounts.push_back(text);
+        return Log.Answer;
+    }
+    case WM_SYSCOMMAND:
+        ++Log.SysCommands;
+        Log.SysCommand = w;
+        Log.SysCommandMark = l;
+        return 0;
+    case WM_SIZE:
+        if (w == SIZE_MINIMIZED)
+            Log.Minimized = true;
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(wnd, msg, w, l);
+}
+
+// A visible window standing in for the launcher, answering as Log says.
+class StandInLauncher {
+  public:
+    StandInLauncher() {
+        Log = LauncherLog{};
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = StandInProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ZarnTestStandInLauncher";
+        ::RegisterClassW(&wc);
+        Wnd = ::CreateWindowW(wc.lpszClassName, L"stand-in launcher", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                              200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~StandInLauncher() { ::DestroyWindow(Wnd); }
+    HWND Wnd;
+};
+
+// Pumps this thread's messages until `done` holds; false on time-out.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return true;
+}
+
+std::wstring TitleOf(HWND wnd) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(wnd, text, 256);
+    return text;
+}
+
+struct Search {
+    DWORD Pid;
+    std::function<bool(HWND)> Match;
+    std::vector<HWND> Found;
+};
+
+BOOL CALLBACK Collect(HWND wnd, LPARAM l) {
+    auto* search = reinterpret_cast<Search*>(l);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid == search->Pid && search->Match(wnd))
+        search->Found.push_back(wnd);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsOf(DWORD pid, const std::function<bool(HWND)>& match) {
+    Search search{pid, match, {}};
+    ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+// The page dialog of the process whose owner has this title.
+HWND PageOwnedBy(DWORD pid, const std::wstring& ownerTitle) {
+    const std::vector<HWND> pages = WindowsOf(pid, [&](HWND w) {
+        return ::GetPropW(w, CDHtmlDialog::TestPageProperty) != nullptr &&
+               TitleOf(::GetWindow(w, GW_OWNER)) == ownerTitle;
+    });
+    return pages.empty() ? nullptr : pages.front();
+}
+
+std::vector<HWND> VisibleTitled(DWORD pid, const std::wstring& title) {
+    return WindowsOf(pid, [&](HWND w) { return ::IsWindowVisible(w) && TitleOf(w) == title; });
+}
+
+void Command(HWND page, const std::wstring& verb, const std::wstring& argument) {
+    const std::wstring text = verb + L"\n" + argument;
+    COPYDATASTRUCT data{CDHtmlDialog::TestCommandData,
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(text.c_str())};
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(page, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 10000, &answer);
+}
+
+std::wstring Http(const std::wstring& pathAndQuery) {
+    return std::wstring(L"http://") + build::PortalHost + pathAndQuery;
+}
+
+std::wstring SignIn(const std::wstring& pathAndQuery) {
+    return std::wstring(L"http://") + build::SignInHost + pathAndQuery;
+}
+
+// One "/newgm" process of the test build with its login page found and shown.
+class LoginProcess {
+  public:
+    LoginProcess(HWND launcher, int ordinal) {
+        Process =
+            StartProgram(ZarnTestBuildExe(), L"/newgm /" + std::to_wstring(WindowHandleValue(launcher)) +
+                                                 L" /" + std::to_wstring(ordinal));
+    }
+    ~LoginProcess() { Kill(Process); }
+
+    // Finds the login page (owned by the backdrop) and completes its first navigation.
+    bool ShowPage() {
+        if (!PumpUntil([&] { return (Page = PageOwnedBy(Process.Pid, L"MirelCorvale")) != nullptr; }))
+            return false;
+        Backdrop = ::GetWindow(Page, GW_OWNER);
+        HiddenAtFirst = !::IsWindowVisible(Page);
+        Command(Page, L"complete", Http(L"/zarn/client/index.html?cid=4224"));
+        return PumpUntil([&] { return ::IsWindowVisible(Page) != FALSE; });
+    }
+    void Navigate(const std::wstring& url) { Command(Page, L"navigate", url); }
+    bool Ended(DWORD timeoutMs = 30000) {
+        return PumpUntil([&] { return ::WaitForSingleObject(Process.Process.get(), 0) == WAIT_OBJECT_0; },
+                         timeoutMs);
+    }
+
+    Program Process;
+    HWND Page = nullptr;
+    HWND Backdrop = nullptr;
+    bool HiddenAtFirst = false;
+};
+
+// Every message posted to this thread before now has been handled.
+void DrainPosted(HWND wnd) {
+    static bool seen;
+    seen = false;
+    const UINT marker = ::RegisterWindowMessageW(L"ZarnTestDrainMarker");
+    ::PostMessageW(wnd, marker, 0, 0);
+    PumpUntil([&] {
+        MSG msg;
+        if (::PeekMessageW(&msg, wnd, marker, marker, PM_REMOVE))
+            seen = true;
+        return seen;
+    });
+}
+
+TEST(LoginFlow, AnAcceptedLoadGameEndsWithTheGameUrl) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.Process.Process);
+    ASSERT_TRUE(login.ShowPage());
+    EXPECT_TRUE(login.HiddenAtFirst) << "the page shows only once a navigation completed";
+    // The backdrop takes the picture's size, and the page lies exactly over it.
+    RECT back{};
+    RECT page{};
+    ::GetWindowRect(login.Backdrop, &back);
+    ::GetWindowRect(login.Page, &page);
+    EXPECT_EQ(back.right - back.left, 851);
+    EXPECT_EQ(back.bottom - back.top, 521);
+    EXPECT_TRUE(::EqualRect(&back, &page));
+    EXPECT_TRUE(::GetWindowLongPtrW(login.Backdrop, GWL_EXSTYLE) & WS_EX_LAYERED);
+
+    const std::wstring game = Http(L"/zarn/game.html?server=5");
+    login.Navigate(L"app://loadgame/S5服-《雷霆》双线-abc|" + game);
+    ASSERT_TRUE(PumpUntil([] { return Log.GameUrlReported; }));
+    ASSERT_EQ(Log.Accounts.size(), 1u);
+    EXPECT_EQ(Log.Accounts[0], L"5服-双线-abc");
+    EXPECT_EQ(Log.GameUrl, game);
+    EXPECT_TRUE(login.Ended());
+    DrainPosted(launcher.Wnd);
+    EXPECT_EQ(Log.SysCommands, 0) << "an accepted login does not tell the launcher it was cancelled";
+}
+
+TEST(LoginFlow, AnEscapedPayloadWithoutGameUrlSendsTheDecodedTextAndAnEmptyGameUrl) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    login.Navigate(L"app://loadgame/S7%E6%9C%8D-%E5%8F%8C%E7%BA%BF-bob|");
+    ASSERT_TRUE(PumpUntil([] { return Log.GameUrlReported; }));
+    ASSERT_EQ(Log.Accounts.size(), 1u);
+    EXPECT_EQ(Log.Accounts[0], L"7服-双线-bob");
+    EXPECT_EQ(Log.GameUrl, L"");
+    EXPECT_TRUE(login.Ended());
+}
+
+TEST(LoginFlow, NoBarSendsTheBareSeparators) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    login.Navigate(L"app://loadgame/abc");
+    ASSERT_TRUE(PumpUntil([] { return Log.GameUrlReported; }));
+    ASSERT_EQ(Log.Accounts.size(), 1u);
+    EXPECT_EQ(Log.Accounts[0], L"服--");
+    EXPECT_EQ(Log.GameUrl, L"");
+    EXPECT_TRUE(login.Ended());
+}
+
+TEST(LoginFlow, ARefusedLoadGameNamesAccountAndServerThenCancels) {
+    StandInLauncher launcher;
+    Log.Answer = 0;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    login.Navigate(L"app://loadgame/S5服-《雷霆》双线-abc|" + Http(L"/zarn/game.html?server=5"));
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (HWND w : VisibleTitled(login.Process.Pid, L"MirelCorvale"))
+            if (w != login.Backdrop)
+                box = w;
+        return box != nullptr;
+    }));
+    EXPECT_NE(StaticTexts(box).find(L"账号 abc 已在 5服 登录，同一账号不能在一服重复登录"),
+              std::wstring::npos)
+        << StaticTexts(box).size();
+    ClickButton(box, 5000);
+    ASSERT_TRUE(PumpUntil([] { return Log.SysCommands > 0; }));
+    EXPECT_EQ(Log.SysCommand, static_cast<WPARAM>(SC_CLOSE));
+    EXPECT_EQ(Log.SysCommandMark, 6021);
+    EXPECT_TRUE(login.Ended());
+    EXPECT_FALSE(Log.GameUrlReported);
+}
+
+TEST(LoginFlow, CapitalAppIsNoCommandMinimizeInTheFirstWindowKeepsTheLoginAndExitgameEndsIt) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    login.Navigate(L"APP://exitgame");
+    login.Navigate(L"app://minimize");
+    // Commands run in order: the launcher minimised means the capital one ended nothing.
+    ASSERT_TRUE(PumpUntil([] { return Log.Minimized; }));
+    EXPECT_EQ(::WaitForSingleObject(login.Process.Process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Log.SysCommands, 0);
+    login.Navigate(L"app://exitgame");
+    ASSERT_TRUE(PumpUntil([] { return Log.SysCommands > 0; }));
+    EXPECT_EQ(Log.SysCommand, static_cast<WPARAM>(SC_CLOSE));
+    EXPECT_EQ(Log.SysCommandMark, 6021);
+    EXPECT_TRUE(login.Ended());
+    EXPECT_TRUE(Log.Accounts.empty());
+}
+
+TEST(LoginFlow, MinimizeWithOtherGamesOpenCancelsTheLogin) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 2);
+    ASSERT_TRUE(login.ShowPage());
+    login.Navigate(L"app://minimize");
+    ASSERT_TRUE(PumpUntil([] { return Log.SysCommands > 0; }));
+    EXPECT_EQ(Log.SysCommandMark, 6021);
+    EXPECT_TRUE(login.Ended());
+    EXPECT_FALSE(Log.Minimized);
+}
+
+TEST(LoginFlow, ClosingTheBackdropCancels) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    ::PostMessageW(login.Backdrop, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(PumpUntil([] { return Log.SysCommands > 0; }));
+    EXPECT_EQ(Log.SysCommandMark, 6021);
+    EXPECT_TRUE(login.Ended());
+}
+
+TEST(LoginFlow, SignInOpenedTwiceLeavesOneWindowWithThePageInsideItsBorder) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    const std::wstring qq = SignIn(L"/qzone/redirectToAuthorize.do?client=zarn");
+    login.Navigate(qq);
+    login.Navigate(qq);
+    login.Navigate(L"app://minimize"); // a marker: the two before it have run
+    ASSERT_TRUE(PumpUntil([] { return Log.Minimized; }));
+    const std::vector<HWND> windows = VisibleTitled(login.Process.Pid, L"QQ账号安全登录");
+    ASSERT_EQ(windows.size(), 1u);
+    RECT outer{};
+    ::GetWindowRect(windows[0], &outer);
+    EXPECT_EQ(outer.right - outer.left, 740);
+    EXPECT_EQ(outer.bottom - outer.top, 480);
+    HWND page = PageOwnedBy(login.Process.Pid, L"QQ账号安全登录");
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(page));
+    RECT inner{};
+    ::GetWindowRect(page, &inner);
+    EXPECT_EQ(inner.left, outer.left + 4);
+    EXPECT_EQ(inner.top, outer.top + 30);
+    EXPECT_EQ(inner.right, outer.right - 4);
+    EXPECT_EQ(inner.bottom, outer.bottom - 4);
+
+    Log.Minimized = false;
+    ::ShowWindow(launcher.Wnd, SW_RESTORE);
+    login.Navigate(SignIn(L"/weibo/redirectToAuthorize.do?client=zarn"));
+    login.Navigate(L"app://minimize");
+    ASSERT_TRUE(PumpUntil([] { return Log.Minimized; }));
+    EXPECT_TRUE(VisibleTitled(login.Process.Pid, L"QQ账号安全登录").empty());
+    EXPECT_EQ(VisibleTitled(login.Process.Pid, L"新浪微博账号安全登录").size(), 1u);
+    login.Navigate(L"app://exitgame");
+    EXPECT_TRUE(login.Ended());
+}
+
+TEST(LoginFlow, TheCookieWatchClosesSignInAndTheSweepRemovesItsBox) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    login.Navigate(SignIn(L"/qzone/redirectToAuthorize.do?client=zarn"));
+    HWND page = nullptr;
+    ASSERT_TRUE(
+        PumpUntil([&] { return (page = PageOwnedBy(login.Process.Pid, L"QQ账号安全登录")) != nullptr; }));
+    HWND container = ::GetWindow(page, GW_OWNER);
+    const std::wstring callback = SignIn(L"/qzone/callback.do?code=TESTCODE&state=zarn");
+
+    // Without the cookie the window stays; a callback address inside another URL is no callback.
+    Command(page, L"complete", callback);
+    Command(page, L"cookie", callback + L"\nPauth\nPA0123");
+    Command(page, L"complete", Http(L"/other?next=") + callback);
+    login.Navigate(L"app://minimize"); // a marker: the page's commands have run
+    ASSERT_TRUE(PumpUntil([] { return Log.Minimized; }));
+    EXPECT_TRUE(::IsWindowVisible(container));
+    EXPECT_TRUE(::IsWindowVisible(page));
+
+    Command(page, L"box", L"");
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        const std::vector<HWND> found =
+            WindowsOf(login.Process.Pid, [](HWND w) { return TitleOf(w) == L"ZarnSweepProbe"; });
+        box = found.empty() ? nullptr : found.front();
+        return box != nullptr;
+    }));
+    Command(page, L"complete", callback);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(container); })) << "the cookie closes the window";
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); })) << "the sweep destroys the box the page owns";
+    EXPECT_FALSE(::IsWindowVisible(page));
+    EXPECT_EQ(::WaitForSingleObject(login.Process.Process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the login goes on";
+    login.Navigate(L"app://exitgame");
+    EXPECT_TRUE(login.Ended());
+}
+
+} // namespace
