@@ -188,6 +188,17 @@ TEST_F(LauncherOnScreen, TheStripShowsItsImagesAndFollowsTheRealMouse) {
     EXPECT_EQ(CountPeerLines(L"t2.log", L"close"), 0u);
 }
 
+TEST_F(LauncherOnScreen, TheSoundButtonFollowsTheFlagAtTheNextTick) {
+    StartWithTabs(1);
+    RECT client{};
+    ::GetClientRect(L.Window(), &client);
+    const int x = client.right - 141 + 15, y = 10; // a pixel where the two images differ
+    EXPECT_TRUE(ShowsPixel(x, y, FramePixel(149, 4, 0, 15, 10)));
+    ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+    EXPECT_FALSE(WaitForPeerLine(L"t0.log", L"sound 1").empty());
+    EXPECT_TRUE(ShowsPixel(x, y, FramePixel(148, 4, 0, 15, 10)));
+}
+
 TEST_F(LauncherOnScreen, TheMenusAreDrivenByKeys) {
     StartWithTabs(1);
     EXPECT_TRUE(ShowsPixel(130, 11, FramePixel(140, 3, 2, 10, 8)));

@@ -64,6 +64,17 @@ TEST_F(Launcher, StartsAsOnePixelAtTheOriginAndStartsTheFirstLoginWithTabNumberZ
     EXPECT_EQ(WindowRect(L.Window()).right, 1);
 }
 
+TEST_F(Launcher, TheHallRegisteringFirstAlsoMaximisesTheLauncher) {
+    ASSERT_TRUE(L.Start(L"titleonly", L"s1服-1-waiting", L"pre.log"));
+    ASSERT_FALSE(WaitForPeerLine(L"pre.log", L"end").empty());
+    ::DeleteFileW((PeerFolder() + L"\\hall.log").c_str());
+    ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
+    ASSERT_NE(PeerFrame(L"hall.log"), nullptr);
+    const RECT work = WorkArea();
+    EXPECT_TRUE(WaitFor([&] { return WindowRect(L.Window()).right == work.right; }));
+    EXPECT_EQ(WindowRect(L.Window()).bottom, work.bottom);
+}
+
 TEST_F(Launcher, ACancelledFirstLoginEndsTheLauncher) {
     ASSERT_TRUE(L.Start(L"cancel", L"", L"cancel.log"));
     EXPECT_TRUE(L.WaitForEnd());
