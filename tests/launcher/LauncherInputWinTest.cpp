@@ -225,6 +225,22 @@ TEST_F(LauncherOnScreen, TheMenusAreDrivenByKeys) {
         L.PostKey(key);
     EXPECT_EQ(WaitForPeerLine(L"t0.log", L"keydown "), L"keydown 116 6021");
 
+    // "设置..." runs the settings dialog; the boss key hides everything and ends it as cancelled.
+    ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), 0);
+    ASSERT_NE(L.WaitForMenu(), nullptr);
+    for (UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})
+        L.PostKey(key);
+    HWND settings = WaitForWindow(L.Pid(), L"设置", 10000);
+    ASSERT_NE(settings, nullptr);
+    {
+        KeyTarget elsewhere;
+        ASSERT_TRUE(elsewhere.Focus());
+        ASSERT_TRUE(elsewhere.Key(L"F10", VK_F10));
+    }
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(settings) && !::IsWindowVisible(L.Window()); }));
+    ::PostMessageW(L.Window(), WM_USER + 1, 1, WM_LBUTTONUP); // a click on the tray icon restores it
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) != FALSE; }));
+
     // Tray variant: its last item, "退出", ends the launcher without a question.
     ::PostMessageW(L.Window(), WM_USER + 3, 0, 0);
     ASSERT_NE(L.WaitForMenu(), nullptr);
