@@ -37,10 +37,11 @@ DWORD WINAPI LoginReportThread(void* parameter) {
     return 0;
 }
 
-// The title a login sent: a UTF-16 text with its terminating zero inside cbData. Anything else (no
-// data, an odd or zero size, no zero, a text longer than titles are) is refused.
+// The title a login sent: dwData 0 and a UTF-16 text with its terminating zero inside cbData. Anything
+// else (other data, no data, an odd or zero size, no zero, a text longer than titles are) is refused.
 bool ReadTitle(const COPYDATASTRUCT* data, std::wstring& title) {
-    if (!data || !data->lpData || data->cbData == 0 || data->cbData % sizeof(wchar_t) != 0)
+    if (!data || data->dwData != 0 || !data->lpData || data->cbData == 0 ||
+        data->cbData % sizeof(wchar_t) != 0)
         return false;
     const auto* text = static_cast<const wchar_t*>(data->lpData);
     const size_t units = data->cbData / sizeof(wchar_t);

@@ -110,6 +110,37 @@ TEST_F(Launcher, TheSameAccountTwiceIsRefusedAndItsLoginEnds) {
     EXPECT_TRUE(WaitFor([&] { return Shown(second) && !Shown(Frame0); }));
 }
 
+TEST_F(Launcher, TheSameAccountIsAcceptedInAnotherLauncherWindow) {
+    StartWithTab(L"s1服-1-twice");
+    LauncherProcess other;
+    ASSERT_TRUE(other.Start(L"login", L"s1服-1-twice", L"other-launcher.log"));
+    EXPECT_EQ(WaitForPeerLine(L"other-launcher.log", L"copydata "), L"copydata 1");
+}
+
+// What another process sends is read within its size only; anything but a terminated title is refused
+// and leaves nothing behind.
+TEST_F(Launcher, MalformedTitlesAreRefusedAndStoreNothing) {
+    StartWithTab();
+    auto send = [&](ULONG_PTR dwData, const void* data, DWORD bytes) {
+        COPYDATASTRUCT copy{dwData, bytes, const_cast<void*>(data)};
+        DWORD_PTR reply = 7;
+        ::SendMessageTimeoutW(L.Window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, 5000,
+                              &reply);
+        return reply;
+    };
+    const wchar_t unterminated[] = {L'a', L'b', L'c'};
+    EXPECT_EQ(send(0, unterminated, sizeof(unterminated)), 0u) << "no terminating zero within cbData";
+    EXPECT_EQ(send(0, L"abc", 5), 0u) << "odd size";
+    EXPECT_EQ(send(0, nullptr, 0), 0u) << "nothing";
+    EXPECT_EQ(send(0, L"", 2), 0u) << "an empty title";
+    EXPECT_EQ(send(0x5A47554C, L"abc", 8), 0u) << "not a login's message";
+    const std::wstring tooLong(600, L'x');
+    EXPECT_EQ(send(0, tooLong.c_str(), static_cast<DWORD>((tooLong.size() + 1) * 2)), 0u);
+    // None of them was kept: the same text, now well formed, is a new account.
+    EXPECT_EQ(send(0, L"abc", 8), 1u);
+    EXPECT_EQ(send(0, L"abc", 8), 0u) << "and now it is open here";
+}
+
 TEST_F(Launcher, AFourthTabIsRefusedWithAMessageAndNoProcess) {
     StartWithTab(L"a服-1-one");
     ASSERT_NE(AddTab(L"a服-1-two", L"two.log"), nullptr);
