@@ -10,30 +10,8 @@ SECONDS_IDLE=${ZARN_BENCH_SECONDS:-60}
 OUT="$ZARN_BUILD/bench"
 mkdir -p "$OUT"
 
-source scripts/common.sh
-source scripts/wine-env.sh
-ARCH=$(zarn_runnable_arch)
-zarn_pick_ports
-zarn_build_win "$ARCH" >/dev/null
-CXX_WIN="$ARCH-w64-mingw32-g++-posix"
-"$CXX_WIN" -O2 -municode -DUNICODE -D_UNICODE scripts/bench/IdleBench_win.cpp -static -lpsapi -o "$OUT/idlebench.exe"
-"$CXX_WIN" -O2 -municode -mwindows -DUNICODE -D_UNICODE scripts/bench/BareWindow_win.cpp -static -o "$OUT/barewindow.exe"
-
-zarn_wine_use "$ARCH"
-zarn_xvfb_start
-STATE=$(zarn_state_dir "$ARCH")
-cleanup() {
-  zarn_portal_stop portal
-  zarn_portal_stop probe
-  zarn_wine_stop
-  zarn_xvfb_stop
-}
-trap cleanup EXIT
-zarn_prefix_ready
-zarn_portal_start portal "$STATE" >/dev/null
-zarn_portal_start probe "$STATE" >/dev/null
-
-winpath() { echo "Z:${1//\//\\}"; }
+source scripts/bench/session.sh
+zarn_bench_session IdleBench_win.cpp:idlebench.exe: BareWindow_win.cpp:barewindow.exe:-mwindows
 PEERS="$OUT/idle-peers"
 rm -rf "$PEERS" && mkdir -p "$PEERS"
 INSTALLED="$WINEPREFIX/drive_c/ProgramData/Mirel/DaruRavoz"

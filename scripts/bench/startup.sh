@@ -13,30 +13,8 @@ mkdir -p "$OUT"
 MODES=("$@")
 [ ${#MODES[@]} -gt 0 ] || MODES=(uninst)
 
-source scripts/common.sh
-source scripts/wine-env.sh
-ARCH=$(zarn_runnable_arch)
-zarn_pick_ports
-zarn_build_win "$ARCH" >/dev/null
-CXX_WIN="$ARCH-w64-mingw32-g++-posix"
-"$CXX_WIN" -O2 -municode -DUNICODE -D_UNICODE scripts/bench/StartupBench_win.cpp -static -lpsapi -o "$OUT/startupbench.exe"
-"$CXX_WIN" -O2 -municode -mwindows -DUNICODE -D_UNICODE scripts/bench/BareWindow_win.cpp -static -o "$OUT/barewindow.exe"
-
-zarn_wine_use "$ARCH"
-zarn_xvfb_start
-STATE=$(zarn_state_dir "$ARCH")
-cleanup() {
-  zarn_portal_stop portal
-  zarn_portal_stop probe
-  zarn_wine_stop
-  zarn_xvfb_stop
-}
-trap cleanup EXIT
-zarn_prefix_ready
-zarn_portal_start portal "$STATE" >/dev/null
-zarn_portal_start probe "$STATE" >/dev/null
-
-winpath() { echo "Z:${1//\//\\}"; }
+source scripts/bench/session.sh
+zarn_bench_session StartupBench_win.cpp:startupbench.exe: BareWindow_win.cpp:barewindow.exe:-mwindows
 measure() { # <program> [arguments...] -> "ms MB"
   wine "$OUT/startupbench.exe" "$RUNS" "$@" 2>/dev/null | tr -d '\r'
 }

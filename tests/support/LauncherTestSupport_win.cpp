@@ -10,19 +10,12 @@
 namespace zarn::test {
 namespace {
 
-std::wstring TestFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.rfind(L'\\') + 1);
-}
-
 // Every program the tests start inherits these: the launcher's test build then plays its game windows
 // with the stand-in, which (without instructions) cancels its login as the first stand-in used to.
 class PeerEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
-        ::SetEnvironmentVariableW(L"ZARN_TEST_GAME_PROGRAM", (TestFolder() + L"zarn_gamepeer.exe").c_str());
+        ::SetEnvironmentVariableW(L"ZARN_TEST_GAME_PROGRAM", (TestExeFolder() + L"zarn_gamepeer.exe").c_str());
         ::SHCreateDirectoryExW(nullptr, PeerFolder().c_str(), nullptr);
         ::SetEnvironmentVariableW(L"ZARN_TEST_PEER_DIR", PeerFolder().c_str());
     }

@@ -14,12 +14,6 @@
 namespace zarn::test {
 namespace {
 
-std::wstring TestExeFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.rfind(L'\\') + 1);
-}
 
 void DeleteTree(const std::wstring& folder) {
     std::wstring from = folder;
@@ -38,6 +32,13 @@ std::wstring Folder(int csidl) {
 }
 
 } // namespace
+
+std::wstring TestExeFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.rfind(L'\\') + 1);
+}
 
 std::wstring ZarnExe() {
     return TestExeFolder() + L"Zarn.exe";

@@ -11,6 +11,8 @@
 
 namespace zarn::test {
 
+// The test executable's folder, with its trailing backslash.
+std::wstring TestExeFolder();
 // Zarn.exe beside the test executable.
 std::wstring ZarnExe();
 // The test build of Zarn.exe (testbuild/Zarn.exe beside the test executable): the same program with

@@ -1,0 +1,35 @@
+# Sourced by the Wine benchmarks: builds the Windows build this machine can run and the given bench
+# programs, then starts Xvfb, the Wine prefix and the local portal (stopped again on exit).
+#   zarn_bench_session <source.cpp:program.exe:flags> ...     sets ARCH, OUT and STATE
+# shellcheck source=../common.sh
+source scripts/common.sh
+# shellcheck source=../wine-env.sh
+source scripts/wine-env.sh
+
+zarn_bench_session() {
+  ARCH=$(zarn_runnable_arch)
+  zarn_pick_ports
+  zarn_build_win "$ARCH" >/dev/null
+  local cxx="$ARCH-w64-mingw32-g++-posix" spec src exe flags
+  for spec in "$@"; do
+    IFS=: read -r src exe flags <<<"$spec"
+    # shellcheck disable=SC2086
+    "$cxx" -O2 -municode -DUNICODE -D_UNICODE $flags "scripts/bench/$src" -static -lpsapi -o "$OUT/$exe"
+  done
+  zarn_wine_use "$ARCH"
+  zarn_xvfb_start
+  STATE=$(zarn_state_dir "$ARCH")
+  trap zarn_bench_cleanup EXIT
+  zarn_prefix_ready
+  zarn_portal_start portal "$STATE" >/dev/null
+  zarn_portal_start probe "$STATE" >/dev/null
+}
+
+zarn_bench_cleanup() {
+  zarn_portal_stop portal
+  zarn_portal_stop probe
+  zarn_wine_stop
+  zarn_xvfb_stop
+}
+
+winpath() { echo "Z:${1//\//\\}"; }
