@@ -124,6 +124,15 @@ std::vector<uint8_t> JumpBytes(Arch arch, uint64_t from, uint64_t to) {
     return out;
 }
 
+bool IndirectJumpSlot(Arch arch, const uint8_t* code, size_t available, uint64_t address,
+                      uint64_t& slot) noexcept {
+    if (code == nullptr || available < 6 || code[0] != 0xFF || code[1] != 0x25)
+        return false;
+    const int64_t disp = ReadSigned(code + 2, 4);
+    slot = arch == Arch::X64 ? address + 6 + static_cast<uint64_t>(disp) : static_cast<uint32_t>(disp);
+    return true;
+}
+
 Error RelocateInstruction(Arch arch, const uint8_t* code, const Instruction& ins, uint64_t from, uint64_t to,
                           std::vector<uint8_t>& out) {
     if (ins.BranchKind != Branch::None)

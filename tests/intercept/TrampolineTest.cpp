@@ -213,3 +213,17 @@ TEST(Trampoline, InstructionPointersMoveBetweenTargetAndTrampoline) {
     EXPECT_EQ(MovedOutOfTrampoline(plan, Source32, Trampoline32, Trampoline32 + 9), Source32 + 5);
     EXPECT_EQ(MovedOutOfTrampoline(plan, Source32, Trampoline32, Source32 + 1), Source32 + 1);
 }
+
+// An import thunk names the slot that holds the real function's address.
+TEST(Trampoline, ImportThunkSlot) {
+    uint64_t slot = 0;
+    const std::vector<uint8_t> thunk64 = {0xff, 0x25, 0x1a, 0x07, 0x1a, 0x00, 0x90, 0x90};
+    ASSERT_TRUE(IndirectJumpSlot(Arch::X64, thunk64.data(), thunk64.size(), 0x1400f47c0, slot));
+    EXPECT_EQ(slot, 0x140294ee0u);
+    const std::vector<uint8_t> thunk32 = {0xff, 0x25, 0x10, 0x20, 0x40, 0x00};
+    ASSERT_TRUE(IndirectJumpSlot(Arch::X86, thunk32.data(), thunk32.size(), 0x401000, slot));
+    EXPECT_EQ(slot, 0x402010u);
+    const std::vector<uint8_t> call = {0xff, 0x15, 0x10, 0x20, 0x40, 0x00};
+    EXPECT_FALSE(IndirectJumpSlot(Arch::X86, call.data(), call.size(), 0x401000, slot));
+    EXPECT_FALSE(IndirectJumpSlot(Arch::X64, thunk64.data(), 5, 0x1400f47c0, slot));
+}
