@@ -116,13 +116,14 @@ Error Prepare(Interception& item, Placement placement, bool absolutePatch) {
     return Error::None;
 }
 
-// Makes the patched bytes of every pending change writable, remembering the old protections.
+// Code made writable for a commit, with the protection it had.
 struct Unprotected {
     uint8_t* Address;
     size_t Size;
     DWORD Old;
 };
 
+// Puts the protections back and drops what the processor may still hold of the old code.
 void Reprotect(std::vector<Unprotected>& done) {
     for (const Unprotected& u : done) {
         DWORD ignored;
