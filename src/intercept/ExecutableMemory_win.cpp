@@ -23,6 +23,7 @@ constexpr uint64_t FarDistance = 0x100000000;
 struct Region {
     uint8_t* Base;
     std::bitset<SlotsPerRegion> Used;
+    size_t Next = 0; // where the search for a free slot starts
 };
 
 // Never destroyed: trampolines stay in use until the process has ended.
@@ -117,10 +118,14 @@ uint8_t* AllocateRegion(uint64_t target, Placement placement) {
                                              : nullptr;
 }
 
+// Slots are taken in turn around the region, so a freed one is reused as late as possible: a thread
+// that read a trampoline's address just before its detach still finds the trampoline intact.
 uint8_t* TakeSlot(Region& region) {
-    for (size_t i = 0; i < SlotsPerRegion; ++i) {
+    for (size_t n = 0; n < SlotsPerRegion; ++n) {
+        const size_t i = (region.Next + n) % SlotsPerRegion;
         if (!region.Used[i]) {
             region.Used[i] = true;
+            region.Next = (i + 1) % SlotsPerRegion;
             uint8_t* slot = region.Base + i * TrampolineSlotSize;
             std::memset(slot, 0xCC, TrampolineSlotSize);
             return slot;
@@ -144,7 +149,7 @@ uint8_t* AllocateSlot(const void* target, Placement placement) noexcept {
         uint8_t* base = AllocateRegion(where, placement);
         if (base == nullptr)
             return nullptr;
-        Regions().push_back(Region{base, {}});
+        Regions().push_back(Region{base, {}, 0});
         return TakeSlot(Regions().back());
     } catch (...) {
         return nullptr;
@@ -157,8 +162,8 @@ void FreeSlot(uint8_t* slot) noexcept {
     std::lock_guard<std::mutex> hold(RegionsLock());
     for (Region& region : Regions()) {
         if (slot >= region.Base && slot < region.Base + RegionSize) {
+            // The bytes stay as they are until the slot is taken again (see TakeSlot).
             region.Used[static_cast<size_t>(slot - region.Base) / TrampolineSlotSize] = false;
-            std::memset(slot, 0xCC, TrampolineSlotSize);
             return;
         }
     }

@@ -17,7 +17,7 @@ enum class Placement {
 // A slot of TrampolineSlotSize readable, writable and executable bytes, filled with int3; null when
 // no memory could be had where asked.
 uint8_t* AllocateSlot(const void* target, Placement placement) noexcept;
-// Gives a slot back (its region stays reserved for later slots).
+// Gives a slot back; its bytes stay until it is handed out again, as late as the region allows.
 void FreeSlot(uint8_t* slot) noexcept;
 
 } // namespace zarn::intercept
