@@ -18,7 +18,8 @@ fi
 
 pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       cmake ninja-build googletest libgtest-dev wine64 xvfb xdotool imagemagick fonts-wqy-microhei locales
-      python3 clang x11-utils python3-pil)
+      python3 clang x11-utils python3-pil
+      pulseaudio) # a null-sink sound server for the sound tests
 if probe=$(bash "$HERE/probe-32bit.sh"); then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   pkgs+=(wine wine32:i386)

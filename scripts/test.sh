@@ -51,6 +51,7 @@ step() { echo; echo "== $*"; }
 
 cleanup() {
   if [ -n "${PORTALS_STARTED:-}" ]; then zarn_portal_stop portal; zarn_portal_stop probe; fi
+  if declare -F zarn_pulse_stop >/dev/null; then zarn_pulse_stop; fi
   if declare -F zarn_wine_stop >/dev/null; then zarn_wine_stop; zarn_xvfb_stop; fi
 }
 trap cleanup EXIT
@@ -154,6 +155,13 @@ for arch in "${ZARN_WIN_ARCHES[@]}"; do
 done
 
 built() { [[ " ${BUILT[*]} " == *" $1 "* ]]; }
+
+# The sound tests need a sound server: without it they fail (they are not skipped).
+# shellcheck source=sound-env.sh
+source scripts/sound-env.sh
+if ! zarn_pulse_start; then
+  FAILED=$((FAILED + 1)); FAILURES+=("PulseAudio does not start")
+fi
 if ! zarn_xvfb_start; then
   FAILED=$((FAILED + 1)); FAILURES+=("Xvfb does not start")
 else
