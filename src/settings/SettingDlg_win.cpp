@@ -128,29 +128,17 @@ BOOL CSettingDlg::OnInitDialog() {
     return TRUE;
 }
 
-bool CSettingDlg::FocusedBox(HotKeyBox& box, CWnd*& edit, int*& keyCode) {
+std::optional<CSettingDlg::KeyBox> CSettingDlg::FocusedBox() {
     HWND focus = ::GetFocus();
     if (!focus)
-        return false;
-    if (focus == BossKeyEdit.GetSafeHwnd()) {
-        box = HotKeyBox::Boss;
-        edit = &BossKeyEdit;
-        keyCode = &BossKeyCode;
-        return true;
+        return std::nullopt;
+    for (const KeyBox& box : {KeyBox{HotKeyBox::Boss, &BossKeyEdit, &BossKeyCode},
+                              KeyBox{HotKeyBox::Switch, &SwitchKeyEdit, &SwitchKeyCode},
+                              KeyBox{HotKeyBox::Sound, &SoundKeyEdit, &SoundKeyCode}}) {
+        if (box.Edit->GetSafeHwnd() == focus)
+            return box;
     }
-    if (focus == SwitchKeyEdit.GetSafeHwnd()) {
-        box = HotKeyBox::Switch;
-        edit = &SwitchKeyEdit;
-        keyCode = &SwitchKeyCode;
-        return true;
-    }
-    if (focus == SoundKeyEdit.GetSafeHwnd()) {
-        box = HotKeyBox::Sound;
-        edit = &SoundKeyEdit;
-        keyCode = &SoundKeyCode;
-        return true;
-    }
-    return false;
+    return std::nullopt;
 }
 
 BOOL CSettingDlg::PreTranslateMessage(MSG* msg) {
@@ -165,16 +153,15 @@ BOOL CSettingDlg::PreTranslateMessage(MSG* msg) {
     if (IsSwallowedKey(key))
         return TRUE;
 
-    HotKeyBox box = HotKeyBox::Boss;
-    CWnd* edit = nullptr;
-    int* keyCode = nullptr;
-    if (!FocusedBox(box, edit, keyCode))
+    const std::optional<KeyBox> box = FocusedBox();
+    if (!box)
         return CDialog::PreTranslateMessage(msg);
-    const CapturedKey captured = CaptureKey(box, key, HeldModifiers(), *keyCode);
-    *keyCode = captured.KeyCode;
-    edit->SetWindowText(captured.Text);
-    edit->SendMessage(EM_SETSEL, captured.Text.size(), -1);
-    edit->SendMessage(EM_SCROLLCARET);
+    const CapturedKey captured = CaptureKey(box->Box, key, HeldModifiers(), *box->KeyCode);
+    *box->KeyCode = captured.KeyCode;
+    box->Edit->SetWindowText(captured.Text);
+    // The caret goes to the end of the text.
+    box->Edit->SendMessage(EM_SETSEL, captured.Text.size(), -1);
+    box->Edit->SendMessage(EM_SCROLLCARET);
     return TRUE;
 }
 

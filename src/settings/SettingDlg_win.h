@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "framework/Handle.h"
 #include "settings/HotKeyCapture.h"
 #include "settings/HotKeyText.h"
@@ -74,8 +76,14 @@ class CSettingDlg : public CDlgEx {
   private:
     // The group boxes' brush for WM_CTLCOLOR*, made once and released with the dialog.
     HBRUSH OnCtlColor(HWND control);
-    // The box with the focus and its remembered key; false when none of the three has it.
-    bool FocusedBox(HotKeyBox& box, CWnd*& edit, int*& keyCode);
+    // A key box with its remembered key.
+    struct KeyBox {
+        HotKeyBox Box;
+        CWnd* Edit;
+        int* KeyCode;
+    };
+    // The box with the focus; none when none of the three has it.
+    std::optional<KeyBox> FocusedBox();
     void SaveBox(const wchar_t* valueName, const std::wstring& text, int keyCode) const;
 
     UniqueBrush GroupBoxBrush;
