@@ -6,6 +6,7 @@
 
 #include "app/Program_win.h"
 #include "base/Product.h"
+#include "base/ProgramMessages.h"
 #include "framework/WinApp.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"

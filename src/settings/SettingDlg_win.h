@@ -17,11 +17,7 @@ namespace zarn {
 
 class CSettingDlg : public CDlgEx {
   public:
-    enum : UINT {
-        TemplateId = 158,
-        // Posted (wParam 0, lParam 0) to every launcher window after the keys were saved.
-        UM_HOTKEYSCHANGED = WM_USER + 4,
-    };
+    enum : UINT { TemplateId = 158 };
     enum : int {
         BossKeyEditId = 1007,
         SwitchKeyEditId = 1010,

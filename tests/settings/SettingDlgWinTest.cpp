@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/Program_win.h"
+#include "base/ProgramMessages.h"
 #include "framework/Handle.h"
 #include "settings/HotKeyCapture.h"
 #include "settings/SettingDlg_win.h"
@@ -311,7 +312,7 @@ struct StandIn {
 };
 
 LRESULT CALLBACK CountNotices(HWND wnd, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
-    if (msg == CSettingDlg::UM_HOTKEYSCHANGED && w == 0 && l == 0) {
+    if (msg == UM_HOTKEYSCHANGED && w == 0 && l == 0) {
         auto* standIn = reinterpret_cast<StandIn*>(data);
         ++standIn->Notices;
         standIn->StoredBossKey = ReadIni(L"ShortKey");
@@ -394,7 +395,7 @@ TEST_F(SettingDialog, NotifyHotKeysChangedPostsTheReloadMessage) {
     ASSERT_NE(standIn, nullptr);
     EXPECT_EQ(CSettingDlg::NotifyHotKeysChanged(), 1);
     MSG msg{};
-    EXPECT_TRUE(::PeekMessageW(&msg, standIn, CSettingDlg::UM_HOTKEYSCHANGED, CSettingDlg::UM_HOTKEYSCHANGED,
+    EXPECT_TRUE(::PeekMessageW(&msg, standIn, UM_HOTKEYSCHANGED, UM_HOTKEYSCHANGED,
                                PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 4));
     EXPECT_EQ(msg.wParam, 0u);
