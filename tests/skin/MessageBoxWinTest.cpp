@@ -220,8 +220,8 @@ void CountManyBoxes() {
     const DWORD before = GdiObjectCount();
     const DWORD start = ::GetTickCount();
     int shown = 0;
-    // As many as fit in about 20 seconds, at most 1000: each is created, painted and closed.
-    while (shown < 1000 && ::GetTickCount() - start < 20000) {
+    // A fixed number, however long they take on a busy machine: each is created, painted and closed.
+    while (shown < 200) {
         ShowAndAnswer(shown % 2 ? MB_YESNO : MB_OK, L"第一行\n第二行", [](HWND b) {
             ::UpdateWindow(b);
             Click(b, 5000);
@@ -232,7 +232,6 @@ void CountManyBoxes() {
     std::printf("message boxes: %d shown and closed in %lu ms; GDI objects %lu -> %lu\n", shown,
                 static_cast<unsigned long>(::GetTickCount() - start), static_cast<unsigned long>(before),
                 static_cast<unsigned long>(after));
-    EXPECT_GE(shown, 200);
     EXPECT_GT(before, 0u) << "GDI objects cannot be counted";
     // The system's caches of DCs and regions drift by a few objects over a run; an object lost by
     // every box, or even by one box in ten, would show as far more than this allowance.
