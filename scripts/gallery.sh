@@ -29,4 +29,23 @@ sleep 10
 import -window root "$OUT/screen.png"
 wait "$RUN" || { cat "$OUT/gallery.log"; exit 1; }
 for f in "$OUT"/*.bmp; do convert "$f" "${f%.bmp}.png" && rm -f "$f"; done
+
+# The login of a game window (the test build's backdrop, login page and QQ sign-in window) needs the
+# local portal on the port the build was configured with (its connectivity probe, too).
+ZARN_PORT=$(sed -n 's/^ZARN_PORTAL_HOST:STRING=.*:\([0-9]*\)$/\1/p' "$ZARN_BUILD/$ARCH/CMakeCache.txt")
+ZARN_PROBE_PORT=$(sed -n 's/^ZARN_PROBE_HOST:STRING=.*:\([0-9]*\)$/\1/p' "$ZARN_BUILD/$ARCH/CMakeCache.txt")
+export ZARN_PORT ZARN_PROBE_PORT
+STATE=$(zarn_state_dir "$ARCH")
+zarn_portal_start portal "$STATE" >/dev/null
+zarn_portal_start probe "$STATE" >/dev/null
+trap 'zarn_portal_stop portal; zarn_portal_stop probe; zarn_xvfb_stop' EXIT
+(cd "$ZARN_BUILD/$ARCH" && ZARN_GALLERY_HOLD=20 wine zarn_wintests.exe --gtest_filter='LoginGallery.*' </dev/null >"$OUT/login.log" 2>&1) &
+RUN=$!
+# Two pictures: the backdrop alone (the page stays hidden until it has loaded), then the QQ
+# sign-in window over the login page.
+sleep 16
+import -window root "$OUT/login-backdrop.png"
+sleep 20
+import -window root "$OUT/login-qq.png"
+wait "$RUN" || { cat "$OUT/login.log"; exit 1; }
 ls "$OUT"

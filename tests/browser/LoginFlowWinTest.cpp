@@ -166,11 +166,15 @@ class LoginProcess {
     ~LoginProcess() { Kill(Process); }
 
     // Finds the login page (owned by the backdrop) and completes its first navigation.
-    bool ShowPage() {
+    bool ShowPage() { return FindPage() && CompletePage(); }
+    bool FindPage() {
         if (!PumpUntil([&] { return (Page = PageOwnedBy(Process.Pid, L"MirelCorvale")) != nullptr; }))
             return false;
         Backdrop = ::GetWindow(Page, GW_OWNER);
         HiddenAtFirst = !::IsWindowVisible(Page);
+        return true;
+    }
+    bool CompletePage() {
         Command(Page, L"complete", Http(L"/zarn/client/index.html?cid=4224"));
         return PumpUntil([&] { return ::IsWindowVisible(Page) != FALSE; });
     }
@@ -384,6 +388,36 @@ TEST(LoginFlow, TheCookieWatchClosesSignInAndTheSweepRemovesItsBox) {
     EXPECT_FALSE(::IsWindowVisible(page));
     EXPECT_EQ(::WaitForSingleObject(login.Process.Process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
         << "the login goes on";
+    login.Navigate(L"app://exitgame");
+    EXPECT_TRUE(login.Ended());
+}
+
+} // namespace
+
+namespace {
+
+// The login backdrop with its page, and the QQ sign-in window over it, on screen together. With
+// ZARN_GALLERY_HOLD set (scripts/gallery.sh) they stay up that many seconds for a screenshot.
+TEST(LoginGallery, ShowsTheBackdropAndTheSignInWindow) {
+    wchar_t hold[16] = {};
+    const int seconds = ::GetEnvironmentVariableW(L"ZARN_GALLERY_HOLD", hold, 16) ? _wtoi(hold) : 0;
+    auto holdForPicture = [seconds] {
+        if (seconds <= 0)
+            return;
+        const DWORD until = ::GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+        PumpUntil([&] { return ::GetTickCount() >= until; }, static_cast<DWORD>(seconds) * 1000 + 1000);
+    };
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.FindPage());
+    // The backdrop alone: the page is hidden until its first navigation completes.
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(login.Backdrop) != FALSE; }));
+    EXPECT_FALSE(::IsWindowVisible(login.Page));
+    holdForPicture();
+    ASSERT_TRUE(login.CompletePage());
+    login.Navigate(SignIn(L"/qzone/redirectToAuthorize.do?client=zarn"));
+    ASSERT_TRUE(PumpUntil([&] { return VisibleTitled(login.Process.Pid, L"QQ账号安全登录").size() == 1; }));
+    holdForPicture();
     login.Navigate(L"app://exitgame");
     EXPECT_TRUE(login.Ended());
 }
