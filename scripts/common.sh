@@ -25,15 +25,18 @@ zarn_wine_loader() { # i686|x86_64
   esac
 }
 
-zarn_build_win() { # i686|x86_64
+zarn_build_win() { # i686|x86_64 [targets...]   (no targets: everything)
   local arch=$1 host="127.0.0.1:$ZARN_PORT" loader
+  shift
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
   loader=$(zarn_wine_loader "$arch") || { echo "build: unknown architecture $arch" >&2; return 1; }
   cmake -S "$ROOT" -B "$ZARN_BUILD/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$loader" \
     -DZARN_PORTAL_HOST="$host" -DZARN_STATS_HOST="$host" -DZARN_SIGNIN_HOST="$host" \
     -DZARN_QQ_OPEN_HOST="$host" -DZARN_FLASH_HOST="$host" -DZARN_PROBE_HOST="127.0.0.1:$ZARN_PROBE_PORT" \
     "-DZARN_ALLOWED_DOMAINS=localhost;zarn-dl.test;zarn-cdn.test" >"$ZARN_BUILD/$arch-configure.log" 2>&1 &&
-    cmake --build "$ZARN_BUILD/$arch"
+    cmake --build "$ZARN_BUILD/$arch" "${targets[@]}"
 }
 
 # The build this machine can run: the i686 release build where 32-bit code runs, x86_64 elsewhere.

@@ -139,9 +139,17 @@ source scripts/common.sh
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
 zarn_pick_ports
+RUN_I686=0
+if probe=$(bash scripts/probe-32bit.sh); then RUN_I686=1; fi
 BUILT=()
 for arch in "${ZARN_WIN_ARCHES[@]}"; do
-  if ! zarn_build_win "$arch"; then
+  targets=()
+  if [ "$arch" = i686 ] && [ "$RUN_I686" = 0 ]; then
+    # Its tests cannot run here: build and check the programs (the release one and the test build).
+    targets=(Zarn ZarnTestBuild zarn_gamepeer)
+    echo "i686: building the programs only; its Windows-side tests cannot run on this machine"
+  fi
+  if ! zarn_build_win "$arch" "${targets[@]}"; then
     FAILED=$((FAILED + 1)); FAILURES+=("Windows build ($arch)"); continue
   fi
   BUILT+=("$arch")
@@ -165,8 +173,6 @@ fi
 if ! zarn_xvfb_start; then
   FAILED=$((FAILED + 1)); FAILURES+=("Xvfb does not start")
 else
-  RUN_I686=0
-  if probe=$(bash scripts/probe-32bit.sh); then RUN_I686=1; fi
   if [ "$RUN_I686" = 1 ] && built i686; then run_win_suite i686; fi
   if built x86_64; then run_win_suite x86_64; fi
   if [ "$RUN_I686" = 0 ]; then
