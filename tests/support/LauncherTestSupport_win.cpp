@@ -127,8 +127,18 @@ HWND PeerFrame(const std::wstring& log, DWORD timeoutMs) {
 
 LauncherProcess::LauncherProcess() = default;
 
+// Ends the launcher as a user would (the tray menu's "退出", no question), so that its windows go the
+// normal way before the next test looks at the screen; kills it only if that does not work.
 LauncherProcess::~LauncherProcess() {
-    if (Running()) {
+    if (!Running()) return;
+    if (::IsWindow(Window_) && ::IsWindowEnabled(Window_)) {
+        ::PostMessageW(Window_, WM_USER + 3, 0, 0);
+        if (WaitForMenu(5000)) {
+            PostKey(VK_UP);
+            PostKey(VK_RETURN);
+        }
+    }
+    if (!WaitForExit(Program_, 5000)) {
         Kill(Program_);
         WaitForExit(Program_, 10000);
     }
