@@ -2,7 +2,8 @@
 // launcher three stand-in tabs, then measures the process's CPU time and working set over a period.
 //   idlebench.exe <seconds> <program> [arguments]                 a plain window
 //   idlebench.exe <seconds> --launcher <peer folder> <program>      a launcher with three tabs
-// Prints "cpu <percent of one core> ws <MB> peak <MB>".
+// Prints "cpu <percent of one core> ws <MB> peak <MB>" (under Wine the CPU figure of another process
+// reads 0: scripts/bench/launcher-idle.sh takes it from the Linux side).
 #include <windows.h>
 #include <psapi.h>
 
