@@ -28,15 +28,10 @@ const BrowserEventMap* CDHtmDlgEx::GetEventSinkMap() const {
     return &EventMap;
 }
 
-// BeforeNavigate2: frame, URL, flags, target frame, post data, headers, cancel (arguments reversed).
 void CDHtmDlgEx::BeforeNavigateEvent(CDHtmlDialog& dialog, DISPPARAMS& params) {
-    if (params.cArgs < 7)
-        return;
-    VARIANT_BOOL* cancel = VariantBoolRef(params.rgvarg[0]);
-    if (!cancel)
-        return;
-    IDispatch* frame = params.rgvarg[6].vt == VT_DISPATCH ? params.rgvarg[6].pdispVal : nullptr;
-    static_cast<CDHtmDlgEx&>(dialog).OnBeforeNavigate2(frame, VariantText(params.rgvarg[5]), cancel);
+    BeforeNavigateArguments arguments;
+    if (ReadBeforeNavigate2(params, arguments))
+        static_cast<CDHtmDlgEx&>(dialog).OnBeforeNavigate2(arguments.Frame, arguments.Url, arguments.Cancel);
 }
 
 // NavigateError: frame, URL, target frame, status code, cancel (arguments reversed).

@@ -79,27 +79,6 @@ CLoginDlg::~CLoginDlg() {
     DestroyWindow();
 }
 
-const BrowserEventEntry CLoginDlg::LoginEventEntries[] = {
-    {DISPID_BEFORENAVIGATE2, CLoginDlg::LoginBeforeNavigateEvent},
-};
-const BrowserEventMap CLoginDlg::LoginEventMap = {&CDHtmDlgEx::EventMap, CLoginDlg::LoginEventEntries,
-                                                  sizeof(CLoginDlg::LoginEventEntries) /
-                                                      sizeof(BrowserEventEntry)};
-
-const BrowserEventMap* CLoginDlg::GetEventSinkMap() const {
-    return &LoginEventMap;
-}
-
-void CLoginDlg::LoginBeforeNavigateEvent(CDHtmlDialog& dialog, DISPPARAMS& params) {
-    if (params.cArgs < 7)
-        return;
-    VARIANT_BOOL* cancel = VariantBoolRef(params.rgvarg[0]);
-    if (!cancel)
-        return;
-    IDispatch* frame = params.rgvarg[6].vt == VT_DISPATCH ? params.rgvarg[6].pdispVal : nullptr;
-    static_cast<CLoginDlg&>(dialog).OnBeforeNavigate2(frame, VariantText(params.rgvarg[5]), cancel);
-}
-
 BOOL CLoginDlg::OnInitDialog() {
     CDHtmlDialog::OnInitDialog();
     SetSilent();

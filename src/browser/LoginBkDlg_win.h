@@ -41,7 +41,6 @@ class CLoginDlg : public CDHtmDlgEx {
     BOOL PreTranslateMessage(MSG* msg) override;
 
   protected:
-    const BrowserEventMap* GetEventSinkMap() const override;
     BOOL OnInitDialog() override;
     void OnNavigateComplete(IDispatch* frame, const std::wstring& url) override;
     ElementEventTable GetDHtmlEventMap() const override { return LoginElementEvents(); }
@@ -49,10 +48,6 @@ class CLoginDlg : public CDHtmDlgEx {
     void OnBeforeNavigate2(IDispatch* frame, const std::wstring& url, VARIANT_BOOL* cancel) override;
 
   private:
-    static void LoginBeforeNavigateEvent(CDHtmlDialog& dialog, DISPPARAMS& params);
-    static const BrowserEventEntry LoginEventEntries[];
-    static const BrowserEventMap LoginEventMap;
-
     void RunCommand(const std::wstring& url);
     void LoadGame(const std::wstring& url);
     void Minimize();

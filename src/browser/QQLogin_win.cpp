@@ -38,13 +38,9 @@ const BrowserEventMap* CQQHtml::GetEventSinkMap() const {
 }
 
 void CQQHtml::BeforeNavigateEvent(CDHtmlDialog& dialog, DISPPARAMS& params) {
-    if (params.cArgs < 7)
-        return;
-    VARIANT_BOOL* cancel = VariantBoolRef(params.rgvarg[0]);
-    if (!cancel)
-        return;
-    IDispatch* frame = params.rgvarg[6].vt == VT_DISPATCH ? params.rgvarg[6].pdispVal : nullptr;
-    static_cast<CQQHtml&>(dialog).OnBeforeNavigate2(frame, VariantText(params.rgvarg[5]), cancel);
+    BeforeNavigateArguments arguments;
+    if (ReadBeforeNavigate2(params, arguments))
+        static_cast<CQQHtml&>(dialog).OnBeforeNavigate2(arguments.Frame, arguments.Url, arguments.Cancel);
 }
 
 void CQQHtml::OnBeforeNavigate2(IDispatch*, const std::wstring& url, VARIANT_BOOL* cancel) {

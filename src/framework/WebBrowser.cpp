@@ -218,4 +218,15 @@ VARIANT_BOOL* VariantBoolRef(const VARIANT& value) {
     return value.vt == (VT_BOOL | VT_BYREF) ? value.pboolVal : nullptr;
 }
 
+bool ReadBeforeNavigate2(const DISPPARAMS& params, BeforeNavigateArguments& arguments) {
+    if (params.cArgs < 7)
+        return false;
+    arguments.Cancel = VariantBoolRef(params.rgvarg[0]);
+    if (!arguments.Cancel)
+        return false;
+    arguments.Frame = params.rgvarg[6].vt == VT_DISPATCH ? params.rgvarg[6].pdispVal : nullptr;
+    arguments.Url = VariantText(params.rgvarg[5]);
+    return true;
+}
+
 } // namespace zarn

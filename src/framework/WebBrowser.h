@@ -166,4 +166,13 @@ std::wstring VariantText(const VARIANT& value);
 // The VARIANT_BOOL a by-reference boolean argument points to; null when it is no such argument.
 VARIANT_BOOL* VariantBoolRef(const VARIANT& value);
 
+// The arguments of DWebBrowserEvents2::BeforeNavigate2 (given in reverse: frame, URL, flags, target
+// frame, post data, headers, cancel); false when they are not all there or the cancel flag is missing.
+struct BeforeNavigateArguments {
+    IDispatch* Frame = nullptr;
+    std::wstring Url;
+    VARIANT_BOOL* Cancel = nullptr;
+};
+bool ReadBeforeNavigate2(const DISPPARAMS& params, BeforeNavigateArguments& arguments);
+
 } // namespace zarn

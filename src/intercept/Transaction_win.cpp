@@ -15,7 +15,7 @@
 
 namespace zarn::intercept {
 
-// One intercepted function: its patch, its saved bytes and its slot (a stub jumping to the replacement,
+// One intercepted function: its patch, its saved bytes and its slot (a relay jump to the replacement,
 // then the trampoline).
 struct Interception {
     uint8_t* Target = nullptr;
@@ -31,7 +31,7 @@ struct Interception {
 
 namespace {
 
-constexpr size_t StubSize = 16;
+constexpr size_t RelaySize = 16;
 constexpr size_t MaxPrologue = 32;
 
 std::atomic<DWORD>& OpenTransactionThread() {
@@ -79,7 +79,7 @@ bool IsOurTrampoline(const void* code) {
     return false;
 }
 
-// Plans the interception in a slot of the given placement; the patch jumps to the stub when the
+// Plans the interception in a slot of the given placement; the patch jumps to the relay when the
 // replacement is out of rel32 reach, or straight to the replacement.
 Error Prepare(Interception& item, Placement placement, bool absolutePatch) {
     const Arch arch = HostArch();
@@ -89,16 +89,16 @@ Error Prepare(Interception& item, Placement placement, bool absolutePatch) {
     item.Slot = AllocateSlot(item.Target, placement);
     if (item.Slot == nullptr)
         return Error::NoMemory;
-    item.Trampoline = item.Slot + StubSize;
+    item.Trampoline = item.Slot + RelaySize;
     const unsigned patchLength = absolutePatch ? AbsoluteJumpLength : NearJumpLength;
     const Error e = PlanTrampoline(arch, item.Target, available, Address(item.Target), patchLength,
                                    Address(item.Trampoline), item.Plan);
     if (e != Error::None)
         return e;
-    if (item.Plan.Code.size() > TrampolineSlotSize - StubSize)
+    if (item.Plan.Code.size() > TrampolineSlotSize - RelaySize)
         return Error::NoMemory;
-    const std::vector<uint8_t> stub = JumpBytes(arch, Address(item.Slot), Address(item.Replacement));
-    std::memcpy(item.Slot, stub.data(), stub.size());
+    const std::vector<uint8_t> relay = JumpBytes(arch, Address(item.Slot), Address(item.Replacement));
+    std::memcpy(item.Slot, relay.data(), relay.size());
     std::memcpy(item.Trampoline, item.Plan.Code.data(), item.Plan.Code.size());
     item.Saved.assign(item.Target, item.Target + item.Plan.SourceLength);
     if (absolutePatch) {

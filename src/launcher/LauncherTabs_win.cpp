@@ -11,6 +11,7 @@
 #include "framework/WinApp.h"
 #include "launcher/Plexo3Dlg_win.h"
 #include "launcher/TabStrip.h"
+#include "skin/SkinRect_win.h"
 #include "net/Http_win.h"
 #include "settings/SettingDlg_win.h"
 #include "settings/HotKeyText.h"
@@ -22,10 +23,6 @@ namespace {
 
 ModifierTracker HookModifiers; // the modifiers as the hook's own events left them
 HHOOK HookHandle = nullptr;    // for CallNextHookEx; owned by the launcher's UniqueHook
-
-RECT ToRect(const tabstrip::Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
 
 HotKey ToHotKey(const StoredHotKey& stored) {
     return HotKey{stored.Key, stored.Modifiers};

@@ -13,6 +13,7 @@
 #include "framework/WinApp.h"
 #include "launcher/LauncherMenu.h"
 #include "launcher/TabStrip.h"
+#include "skin/SkinRect_win.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"
 #include "update/CacheCleanup_win.h"
@@ -49,10 +50,6 @@ constexpr COLORREF Magenta = RGB(255, 0, 255);
 
 UniqueBitmap Skin(UINT id) {
     return UniqueBitmap(LoadSkinImage(AfxGetInstanceHandle(), id));
-}
-
-RECT ToRect(const tabstrip::Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 // The modifier mask of the moment: Alt 1, Ctrl 2, Shift 4.

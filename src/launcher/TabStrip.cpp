@@ -13,7 +13,7 @@ int TabAt(int x, int y, int tabCount) {
 
 bool OnCloseButton(int x, int y, int i) {
     const Rect r = CloseRect(i);
-    return y < r.bottom && x >= r.left && x < r.right;
+    return y < r.Bottom && x >= r.Left && x < r.Right;
 }
 
 Rect TabRect(int i) {

@@ -4,14 +4,12 @@
 
 #include <string>
 
+#include "skin/SkinGeometry.h"
+
 namespace zarn::tabstrip {
 
-struct Rect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    bool operator==(const Rect& o) const {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-};
+// Client rectangles, as the skin geometry has them (left, top, right, bottom).
+using Rect = skin::Edges;
 
 constexpr int TabWidth = 189;
 constexpr int TabHeight = 22;

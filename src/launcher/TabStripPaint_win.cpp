@@ -5,16 +5,9 @@
 #include "framework/Gdi.h"
 #include "launcher/Plexo3Dlg_win.h"
 #include "launcher/TabStrip.h"
+#include "skin/SkinRect_win.h"
 
 namespace zarn {
-namespace {
-
-RECT ToRect(const tabstrip::Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
-
-} // namespace
-
 BOOL CPlexo3Dlg::PaintWithTabs(HDC dc) {
     const RECT client = GetClientRect();
     MemoryCanvas canvas(dc, client.right, client.bottom);
@@ -31,10 +24,10 @@ void CPlexo3Dlg::DrawTabs(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
     for (int i = 0; i < Tabs.Count(); ++i) {
         const tabstrip::Rect tab = tabstrip::TabRect(i);
-        TabImages.Draw(dc, tabstrip::TabImage(i, CurrentTab, HotTab), tab.left, tab.top, ILD_TRANSPARENT);
+        TabImages.Draw(dc, tabstrip::TabImage(i, CurrentTab, HotTab), tab.Left, tab.Top, ILD_TRANSPARENT);
         if (i == HotTab && HotCloseState >= 0) {
             const tabstrip::Rect close = tabstrip::CloseRect(i);
-            CloseImages.Draw(dc, HotCloseState, close.left, close.top, ILD_TRANSPARENT);
+            CloseImages.Draw(dc, HotCloseState, close.Left, close.Top, ILD_TRANSPARENT);
         }
         const std::wstring title = Tabs.TitleAt(i);
         RECT measured{0, 0, 0, 0};
