@@ -3,10 +3,12 @@
 # Expects ROOT (the repository) and ZARN_BUILD (the build root).
 
 # Picks the two ports; keeps the previous ones when they are free, so rebuilds stay small.
+# ZARN_PORT_BASE moves them, so that two checkouts can run their tests side by side.
 zarn_pick_ports() {
-  ZARN_PORT=$("$ROOT/tools/portal/portalctl" freeport 28080)
-  ZARN_PROBE_PORT=$("$ROOT/tools/portal/portalctl" freeport 28081)
-  [ "$ZARN_PROBE_PORT" = "$ZARN_PORT" ] && ZARN_PROBE_PORT=$("$ROOT/tools/portal/portalctl" freeport 28082)
+  local base=${ZARN_PORT_BASE:-28080}
+  ZARN_PORT=$("$ROOT/tools/portal/portalctl" freeport "$base")
+  ZARN_PROBE_PORT=$("$ROOT/tools/portal/portalctl" freeport $((base + 1)))
+  [ "$ZARN_PROBE_PORT" = "$ZARN_PORT" ] && ZARN_PROBE_PORT=$("$ROOT/tools/portal/portalctl" freeport $((base + 2)))
   export ZARN_PORT ZARN_PROBE_PORT
 }
 
