@@ -171,6 +171,8 @@ BOOL CPlexo3App::RunModeWork(RunMode mode) {
 }
 
 int CPlexo3App::ExitInstance() {
+    // The browser goes while OLE is still there.
+    GameWindowTemplate.reset();
     WaitForPendingReports(5000);
     UrlCopiedEvent.reset();
     ReportDoneEvent.reset();

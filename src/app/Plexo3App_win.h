@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/RunMode.h"
+#include "framework/DocView.h"
 #include "framework/GdiplusSession.h"
 #include "framework/Handle.h"
 #include "framework/WinApp.h"
@@ -36,6 +37,8 @@ class CPlexo3App : public CWinApp {
     UniqueHandle ReportDoneEvent; // set by a report thread once its request went out; never reset
     std::wstring CurrentTitle;    // the game view's latest document title
     std::wstring CurrentUrl;      // the game view's latest navigated URL
+    // The game window's document, frame and view (game-window processes only).
+    std::unique_ptr<CSingleDocTemplate> GameWindowTemplate;
 
   private:
     BOOL RunModeWork(RunMode mode);

@@ -9,5 +9,6 @@ bool Enabled() {
 std::wstring Setting(const wchar_t*) {
     return {};
 }
+void Note(const std::wstring&) {}
 
 } // namespace zarn::testbuild

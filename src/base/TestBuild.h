@@ -11,5 +11,8 @@ bool Enabled();
 // A named test setting (the test build reads the environment variable ZARN_TEST_<name>; child
 // processes inherit it). Always empty in the release build.
 std::wstring Setting(const wchar_t* name);
+// Appends "<process id> <line>" to the file the test setting NOTES names, so that a test can follow
+// what a process of the program did where no window shows it. Does nothing in the release build.
+void Note(const std::wstring& line);
 
 } // namespace zarn::testbuild

@@ -2,7 +2,6 @@
 #include "framework/HtmlDialog.h"
 
 #include <exdispid.h>
-#include <wininet.h>
 
 #include "base/TestBuild.h"
 
@@ -132,27 +131,6 @@ bool SameObject(IUnknown* a, IUnknown* b) {
     a->QueryInterface(__uuidof(IUnknown), left.put_void());
     b->QueryInterface(__uuidof(IUnknown), right.put_void());
     return left && left.get() == right.get();
-}
-
-INT_PTR CALLBACK ProbeBoxProc(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
-// A modeless system dialog owned by `owner`, titled "ZarnSweepProbe": the kind of leftover box the
-// sign-in page's sweep removes.
-void CreateProbeBox(HWND owner) {
-    alignas(4) WORD buffer[64] = {};
-    auto* dialog = reinterpret_cast<DLGTEMPLATE*>(buffer);
-    dialog->style = WS_POPUP | WS_CAPTION;
-    dialog->cx = 80;
-    dialog->cy = 30;
-    WORD* tail = buffer + sizeof(DLGTEMPLATE) / sizeof(WORD);
-    *tail++ = 0; // no menu
-    *tail++ = 0; // the system dialog class
-    for (const wchar_t* c = L"ZarnSweepProbe"; *c; ++c)
-        *tail++ = static_cast<WORD>(*c);
-    *tail = 0;
-    ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialog, owner, ProbeBoxProc, 0);
 }
 
 } // namespace
@@ -308,74 +286,18 @@ LRESULT CDHtmlDialog::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         Host_.Destroy();
         ::RemovePropW(GetSafeHwnd(), TestPageProperty);
         break;
-    case WM_COPYDATA: {
-        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
-        if (!testbuild::Enabled() || !data || data->dwData != TestCommandData || !data->lpData)
+    case WM_COPYDATA:
+        if (!TestCommands_.Accept(l))
             break;
-        // Run later: the sender is not kept waiting while the command shows windows or boxes.
-        TestCommands_.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
         PostMessage(RunTestCommandsMessage);
         return TRUE;
-    }
     case RunTestCommandsMessage:
-        if (testbuild::Enabled())
-            RunTestCommands();
+        TestCommands_.RunAll(Host_, GetSafeHwnd());
         return 0;
     default:
         break;
     }
     return CDialog::WindowProc(msg, w, l);
-}
-
-void CDHtmlDialog::RunTestCommands() {
-    while (!TestCommands_.empty()) {
-        std::wstring command = std::move(TestCommands_.front());
-        TestCommands_.pop_front();
-        while (!command.empty() && command.back() == L'\0')
-            command.pop_back();
-        const size_t split = command.find(L'\n');
-        const std::wstring verb = command.substr(0, split);
-        const std::wstring argument =
-            split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
-        if (verb == L"navigate") {
-            Navigate(argument);
-            continue;
-        }
-        if (verb == L"box") {
-            CreateProbeBox(GetSafeHwnd());
-            continue;
-        }
-        if (verb == L"cookie") { // "<url>\n<name>\n<value>" into this process's cookie store
-            const size_t a = argument.find(L'\n');
-            const size_t b = a == std::wstring::npos ? a : argument.find(L'\n', a + 1);
-            if (b != std::wstring::npos)
-                ::InternetSetCookieW(argument.substr(0, a).c_str(), argument.substr(a + 1, b - a - 1).c_str(),
-                                     argument.substr(b + 1).c_str());
-            continue;
-        }
-        UniqueVariant text;
-        text->vt = VT_BSTR;
-        text->bstrVal = ::SysAllocString(argument.c_str());
-        if (verb == L"title") {
-            DISPPARAMS params{const_cast<VARIANT*>(&text.get()), nullptr, 1, 0};
-            Host_.Deliver(DISPID_TITLECHANGE, params);
-            continue;
-        }
-        if (verb != L"complete" || !Browser())
-            continue;
-        // As the control reports them: the frame (the browser itself) and the URL by reference.
-        VARIANT args[2];
-        ::VariantInit(&args[0]);
-        ::VariantInit(&args[1]);
-        args[0].vt = VT_VARIANT | VT_BYREF;
-        args[0].pvarVal = const_cast<VARIANT*>(&text.get());
-        args[1].vt = VT_DISPATCH;
-        args[1].pdispVal = Browser();
-        DISPPARAMS params{args, nullptr, 2, 0};
-        Host_.Deliver(DISPID_NAVIGATECOMPLETE2, params);
-        if (Browser())
-            Host_.Deliver(DISPID_DOCUMENTCOMPLETE, params);
-    }
 }
 
 } // namespace zarn

@@ -7,11 +7,11 @@
 #include <mshtml.h>
 
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <string>
 
 #include "base/PageElement.h"
+#include "framework/BrowserTestCommands.h"
 #include "framework/Dialog.h"
 #include "framework/WebBrowser.h"
 
@@ -52,13 +52,9 @@ class CDHtmlDialog : public CDialog, public BrowserSiteOwner, public BrowserEven
 
     void OnBrowserEvent(DISPID id, DISPPARAMS& params) override;
 
-    // The test build lets a test drive a page dialog through this message (a COPYDATASTRUCT with
-    // dwData TestCommandData and a UTF-16 text "<verb>\n<argument>"): "navigate" makes the real
-    // control navigate, "complete" delivers NavigateComplete2 and DocumentComplete, "title"
-    // TitleChange, "cookie" (url, name and value on three lines) sets a cookie in this process's
-    // store, "box" opens a system dialog owned by this one titled "ZarnSweepProbe". Page dialogs of the test
-    // build carry the window property TestPageProperty.
-    static constexpr ULONG_PTR TestCommandData = 0x5A505447;
+    // The test build lets a test drive a page dialog with the commands of BrowserTestCommands; page
+    // dialogs of the test build carry the window property TestPageProperty.
+    static constexpr ULONG_PTR TestCommandData = BrowserTestCommandData;
     static constexpr const wchar_t* TestPageProperty = L"ZarnPageDialog";
 
   protected:
@@ -105,12 +101,11 @@ class CDHtmlDialog : public CDialog, public BrowserSiteOwner, public BrowserEven
     static void NewWindowEvent(CDHtmlDialog& dialog, DISPPARAMS& params);
     static const BrowserEventEntry BaseEventEntries[];
     void ConnectDocumentEvents();
-    void RunTestCommands();
 
     WebBrowserHost Host_;
     ComPtr<IDispatch> DocumentSink_;
     AdviseCookie DocumentEvents_;
-    std::deque<std::wstring> TestCommands_;
+    BrowserTestCommands TestCommands_;
 };
 
 } // namespace zarn

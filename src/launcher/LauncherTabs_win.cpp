@@ -24,10 +24,6 @@ namespace {
 ModifierTracker HookModifiers; // the modifiers as the hook's own events left them
 HHOOK HookHandle = nullptr;    // for CallNextHookEx; owned by the launcher's UniqueHook
 
-HotKey ToHotKey(const StoredHotKey& stored) {
-    return HotKey{stored.Key, stored.Modifiers};
-}
-
 DWORD WINAPI LoginReportThread(void* parameter) {
     std::unique_ptr<std::wstring> url(static_cast<std::wstring*>(parameter));
     HttpSendGet(*url, L"");

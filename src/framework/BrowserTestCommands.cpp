@@ -1,0 +1,110 @@
+// The test build's commands to a hosted browser control.
+#include "framework/BrowserTestCommands.h"
+
+#include <exdispid.h>
+#include <wininet.h>
+
+#include <vector>
+
+#include "base/TestBuild.h"
+
+namespace zarn {
+namespace {
+
+INT_PTR CALLBACK ProbeBoxProc(HWND, UINT msg, WPARAM, LPARAM) {
+    return msg == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// An in-memory template of an empty captioned system dialog.
+std::vector<WORD> ProbeTemplate(const std::wstring& title) {
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    auto* dialog = reinterpret_cast<DLGTEMPLATE*>(words.data());
+    dialog->style = WS_POPUP | WS_CAPTION; // DialogBox shows a modal one itself
+    dialog->cx = 80;
+    dialog->cy = 30;
+    words.push_back(0); // no menu
+    words.push_back(0); // the system dialog class
+    for (wchar_t c : title.empty() ? std::wstring(L"ZarnSweepProbe") : title)
+        words.push_back(static_cast<WORD>(c));
+    words.push_back(0);
+    return words;
+}
+
+} // namespace
+
+HWND CreateProbeBox(HWND owner, const std::wstring& title) {
+    const std::vector<WORD> words = ProbeTemplate(title);
+    return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
+                                        reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner, ProbeBoxProc,
+                                        0);
+}
+
+void RunProbeBoxModal(HWND owner, const std::wstring& title) {
+    const std::vector<WORD> words = ProbeTemplate(title);
+    ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
+                              owner, ProbeBoxProc, 0);
+}
+
+bool BrowserTestCommands::Accept(LPARAM copyData) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
+    if (!testbuild::Enabled() || !data || data->dwData != BrowserTestCommandData || !data->lpData)
+        return false;
+    Queue_.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    return true;
+}
+
+void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVerb& extra) {
+    if (!testbuild::Enabled())
+        return;
+    while (!Queue_.empty()) {
+        std::wstring command = std::move(Queue_.front());
+        Queue_.pop_front();
+        while (!command.empty() && command.back() == L'\0')
+            command.pop_back();
+        const size_t split = command.find(L'\n');
+        const std::wstring verb = command.substr(0, split);
+        const std::wstring argument = split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
+        if (extra && extra(verb, argument))
+            continue;
+        if (verb == L"navigate") {
+            host.Navigate(argument);
+            continue;
+        }
+        if (verb == L"box") {
+            CreateProbeBox(owner, argument);
+            continue;
+        }
+        if (verb == L"cookie") { // "<url>\n<name>\n<value>" into this process's cookie store
+            const size_t a = argument.find(L'\n');
+            const size_t b = a == std::wstring::npos ? a : argument.find(L'\n', a + 1);
+            if (b != std::wstring::npos)
+                ::InternetSetCookieW(argument.substr(0, a).c_str(), argument.substr(a + 1, b - a - 1).c_str(),
+                                     argument.substr(b + 1).c_str());
+            continue;
+        }
+        UniqueVariant text;
+        text->vt = VT_BSTR;
+        text->bstrVal = ::SysAllocString(argument.c_str());
+        if (verb == L"title") {
+            DISPPARAMS params{const_cast<VARIANT*>(&text.get()), nullptr, 1, 0};
+            host.Deliver(DISPID_TITLECHANGE, params);
+            continue;
+        }
+        if (verb != L"complete" || !host.Browser())
+            continue;
+        // As the control reports them: the frame (the browser itself) and the URL by reference.
+        VARIANT args[2];
+        ::VariantInit(&args[0]);
+        ::VariantInit(&args[1]);
+        args[0].vt = VT_VARIANT | VT_BYREF;
+        args[0].pvarVal = const_cast<VARIANT*>(&text.get());
+        args[1].vt = VT_DISPATCH;
+        args[1].pdispVal = host.Browser();
+        DISPPARAMS params{args, nullptr, 2, 0};
+        host.Deliver(DISPID_NAVIGATECOMPLETE2, params);
+        if (host.Browser())
+            host.Deliver(DISPID_DOCUMENTCOMPLETE, params);
+    }
+}
+
+} // namespace zarn

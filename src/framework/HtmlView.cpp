@@ -1,0 +1,94 @@
+// CHtmlView: the browser control hosted in a view.
+#include "framework/HtmlView.h"
+
+#include <exdispid.h>
+
+namespace zarn {
+namespace {
+constexpr UINT RunTestCommandsMessage = WM_APP + 0x7A2;
+} // namespace
+
+HRESULT CHtmlView::Navigate2(const std::wstring& url) {
+    return Host_.Navigate(url);
+}
+
+bool CHtmlView::Refresh() {
+    return Host_.Browser() && SUCCEEDED(Host_.Browser()->Refresh());
+}
+
+void CHtmlView::SetSilent(bool silent) {
+    if (Host_.Browser())
+        Host_.Browser()->put_Silent(silent ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+HRESULT CHtmlView::OnGetExternal(IDispatch** out) {
+    *out = nullptr;
+    return S_FALSE;
+}
+
+void CHtmlView::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
+    switch (id) {
+    case DISPID_BEFORENAVIGATE2: {
+        BeforeNavigateArguments arguments;
+        if (ReadBeforeNavigate2(params, arguments))
+            OnBeforeNavigate2(arguments.Url, arguments.Cancel);
+        return;
+    }
+    case DISPID_NAVIGATECOMPLETE2:
+        if (params.cArgs >= 2)
+            OnNavigateComplete2(VariantText(params.rgvarg[0]));
+        return;
+    case DISPID_TITLECHANGE:
+        if (params.cArgs >= 1)
+            OnTitleChange(VariantText(params.rgvarg[0]));
+        return;
+    default:
+        return; // new windows, errors and the rest: the browser's own behaviour
+    }
+}
+
+int CHtmlView::OnCreate(CREATESTRUCTW* cs) {
+    const LRESULT created = CView::WindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(cs));
+    if (created == -1)
+        return -1;
+    return Host_.Create(GetSafeHwnd(), GetClientRect(), MakeComObject<CBrowserControlSite>(this), *this) ? 0 : -1;
+}
+
+bool CHtmlView::RunViewTestVerb(const std::wstring& verb, const std::wstring& argument) {
+    if (verb != L"boxonclose")
+        return false;
+    BoxOnClose_ = argument;
+    return true;
+}
+
+LRESULT CHtmlView::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate(reinterpret_cast<CREATESTRUCTW*>(l));
+    case WM_SIZE: {
+        const LRESULT result = CView::WindowProc(msg, w, l);
+        Host_.Resize(GetClientRect());
+        return result;
+    }
+    case WM_DESTROY:
+        if (!BoxOnClose_.empty())
+            RunProbeBoxModal(nullptr, BoxOnClose_); // the frame is going, so the box has no owner
+        Host_.Destroy();
+        break;
+    case WM_COPYDATA:
+        if (!TestCommands_.Accept(l))
+            break;
+        PostMessage(RunTestCommandsMessage);
+        return TRUE;
+    case RunTestCommandsMessage:
+        TestCommands_.RunAll(Host_, GetSafeHwnd(), [this](const std::wstring& verb, const std::wstring& argument) {
+            return RunViewTestVerb(verb, argument);
+        });
+        return 0;
+    default:
+        break;
+    }
+    return CView::WindowProc(msg, w, l);
+}
+
+} // namespace zarn

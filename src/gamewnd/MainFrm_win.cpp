@@ -1,0 +1,194 @@
+// CMainFrame: registration with the launcher, the watch on it, and the frame's keys and commands.
+#include "gamewnd/MainFrm_win.h"
+
+#include "app/Plexo3App_win.h"
+#include "app/Program_win.h"
+#include "base/ProgramMessages.h"
+#include "base/TestBuild.h"
+#include "framework/ForeignWnd.h"
+#include "gamewnd/GameWindow_win.h"
+#include "gamewnd/GmWndView_win.h"
+#include "gamewnd/SideDialogs_win.h"
+#include "launcher/SoundMute_win.h"
+#include "settings/SettingDlg_win.h"
+
+namespace zarn {
+namespace {
+
+SoundStateFilter AppliedSoundState; // the process's last applied sound state
+
+int HeldModifiers() {
+    const auto held = [](int key) { return (::GetKeyState(key) & 0xFF00) != 0; };
+    return (held(VK_CONTROL) ? 2 : 0) | (held(VK_SHIFT) ? 4 : 0) | (held(VK_MENU) ? 1 : 0);
+}
+
+// A top-level system box of this process with this title.
+HWND FindOwnBox(const wchar_t* title) {
+    for (HWND box = ::FindWindowExW(nullptr, nullptr, L"#32770", title); box;
+         box = ::FindWindowExW(nullptr, box, L"#32770", title)) {
+        if (IsWindowOfThisProcess(box))
+            return box;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CMainFrame::~CMainFrame() {
+    if (ThreadWatchTimer_)
+        ::KillTimer(nullptr, ThreadWatchTimer_);
+    DestroyWindow();
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
+    if (!CFrameWnd::PreCreateWindow(cs))
+        return FALSE;
+    cs.cx = 10;
+    cs.cy = 10;
+    cs.hMenu = nullptr;
+    return TRUE;
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
+    ModifyStyle(WS_CAPTION | WS_THICKFRAME, 0);
+    ModifyStyleEx(WS_EX_CLIENTEDGE | WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
+    if (CFrameWnd::OnCreate(cs) == -1)
+        return -1;
+    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (HWND launcher = LauncherWindow()) {
+        ::PostMessageW(launcher, UM_GAMEWINDOWCREATED, reinterpret_cast<WPARAM>(GetSafeHwnd()), IsGameHall() ? 1 : 0);
+        ::SetParent(GetSafeHwnd(), launcher);
+    }
+    LoadHotKeysIntoGlobals();
+    ::SetTimer(GetSafeHwnd(), LauncherWatchTimer, 800, nullptr);
+    ThreadWatchTimer_ = ::SetTimer(nullptr, 0, 800, ThreadWatch);
+    return 0;
+}
+
+LRESULT CMainFrame::LoadHotKeysIntoGlobals() {
+    const CSettingDlg settings;
+    GameHotKeys.Boss = ToHotKey(settings.LoadBossKey());
+    GameHotKeys.Switch = ToHotKey(settings.LoadSwitchKey());
+    GameHotKeys.Sound = ToHotKey(settings.LoadSoundKey());
+    testbuild::Note(L"hotkeys " + std::to_wstring(GameHotKeys.Boss.Key) + L" " +
+                    std::to_wstring(GameHotKeys.Switch.Key) + L" " + std::to_wstring(GameHotKeys.Sound.Key));
+    return 0;
+}
+
+LRESULT CMainFrame::ApplySoundState(WPARAM state) {
+    if (!AppliedSoundState.ShouldApply(state))
+        return 0;
+    SetSoundMuted(static_cast<BOOL>(state));
+    testbuild::Note(L"muted " + std::to_wstring(state));
+    return 0;
+}
+
+BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
+    switch (ClassifyFrameMessage(msg->message, msg->wParam, msg->lParam, HeldModifiers(), GameHotKeys)) {
+    case FrameKeyAction::ForwardSwitch:
+        PostToLauncher(msg->message, msg->wParam, msg->lParam);
+        return TRUE;
+    case FrameKeyAction::Favourites:
+        RunFavourites();
+        return TRUE;
+    case FrameKeyAction::Reload:
+        testbuild::Note(L"reload");
+        if (TheGameView)
+            TheGameView->Refresh();
+        return TRUE;
+    case FrameKeyAction::IgnoreF5:
+        return TRUE;
+    case FrameKeyAction::CloseRequest:
+        ::SetTimer(GetSafeHwnd(), DialogKillTimer, 130, nullptr);
+        break;
+    case FrameKeyAction::None:
+        break;
+    }
+    return CFrameWnd::PreTranslateMessage(msg);
+}
+
+void CMainFrame::RunFavourites() {
+    const CPlexo3App& app = TheApp();
+    RunFavouritesDialog(app.CurrentTitle, app.CurrentUrl, LauncherWindow());
+}
+
+LRESULT CMainFrame::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_TIMER:
+        CFrameWnd::WindowProc(msg, w, l);
+        OnTimer(w);
+        return 0;
+    case WM_MOUSEACTIVATE:
+        ::SetTimer(GetSafeHwnd(), RaiseLauncherTimer, 10, nullptr);
+        return CFrameWnd::WindowProc(msg, w, l);
+    case UM_SOUNDSTATE:
+        return ApplySoundState(w);
+    case UM_RELOADHOTKEYS:
+        return LoadHotKeysIntoGlobals();
+    default:
+        return CFrameWnd::WindowProc(msg, w, l);
+    }
+}
+
+void CMainFrame::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case LauncherWatchTimer:
+        WatchLauncher();
+        return;
+    case DialogKillTimer:
+        ::KillTimer(GetSafeHwnd(), DialogKillTimer);
+        DestroyBrowserMessageBox();
+        return;
+    case RaiseLauncherTimer:
+        ::KillTimer(GetSafeHwnd(), RaiseLauncherTimer);
+        RaiseLauncher();
+        return;
+    default:
+        return;
+    }
+}
+
+void CMainFrame::WatchLauncher() {
+    if (!LauncherWindow())
+        ::PostQuitMessage(0);
+}
+
+void CALLBACK CMainFrame::ThreadWatch(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND frame = AfxGetApp() ? AfxGetApp()->MainWindow : nullptr;
+    if (!LauncherWindow() || !frame || !::IsWindow(frame))
+        ::PostQuitMessage(0);
+}
+
+// A browser message box left open would keep the frame from closing. Only boxes of this process are
+// touched: another tab's box is not ours to destroy.
+void CMainFrame::DestroyBrowserMessageBox() {
+    for (const wchar_t* title : {L"来自网页的消息", L"Windows Internet Explorer", L"Microsoft Internet Explorer"}) {
+        if (HWND box = FindOwnBox(title)) {
+            testbuild::Note(L"box destroyed");
+            ::DestroyWindow(box);
+            return;
+        }
+    }
+}
+
+// Raises the launcher above other programs without activating it. The launcher's thread is joined to
+// the foreground thread's input only for the two z-order changes.
+void CMainFrame::RaiseLauncher() {
+    const HWND launcher = LauncherWindow();
+    if (!launcher)
+        return;
+    const DWORD launcherThread = ::GetWindowThreadProcessId(launcher, nullptr);
+    const HWND foreground = ::GetForegroundWindow();
+    const DWORD foregroundThread = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const bool attached = foregroundThread && foregroundThread != launcherThread &&
+                          ::AttachThreadInput(launcherThread, foregroundThread, TRUE);
+    const CForeignWnd target(launcher);
+    const UINT flags = SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
+    target.SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, flags);
+    target.SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    if (attached)
+        ::AttachThreadInput(launcherThread, foregroundThread, FALSE);
+    testbuild::Note(L"raised");
+}
+
+} // namespace zarn
