@@ -35,8 +35,8 @@ std::vector<WORD> ProbeTemplate(const std::wstring& title) {
 HWND CreateProbeBox(HWND owner, const std::wstring& title) {
     const std::vector<WORD> words = ProbeTemplate(title);
     return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
-                                        reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner, ProbeBoxProc,
-                                        0);
+                                        reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner,
+                                        ProbeBoxProc, 0);
 }
 
 void RunProbeBoxModal(HWND owner, const std::wstring& title) {
@@ -63,7 +63,8 @@ void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVe
             command.pop_back();
         const size_t split = command.find(L'\n');
         const std::wstring verb = command.substr(0, split);
-        const std::wstring argument = split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
+        const std::wstring argument =
+            split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
         if (extra && extra(verb, argument))
             continue;
         if (verb == L"navigate") {

@@ -81,7 +81,8 @@ class CFrameWnd : public CWnd {
 // frame (which owns the view); the frame goes first.
 class CSingleDocTemplate {
   public:
-    template <class Document, class Frame, class View> static std::unique_ptr<CSingleDocTemplate> Make(UINT resourceId) {
+    template <class Document, class Frame, class View>
+    static std::unique_ptr<CSingleDocTemplate> Make(UINT resourceId) {
         auto made = std::unique_ptr<CSingleDocTemplate>(new CSingleDocTemplate(resourceId));
         made->NewDocument_ = [] { return std::make_unique<Document>(); };
         made->NewFrame_ = [] { return std::make_unique<Frame>(); };

@@ -51,7 +51,8 @@ int CHtmlView::OnCreate(CREATESTRUCTW* cs) {
     const LRESULT created = CView::WindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(cs));
     if (created == -1)
         return -1;
-    return Host_.Create(GetSafeHwnd(), GetClientRect(), MakeComObject<CBrowserControlSite>(this), *this) ? 0 : -1;
+    return Host_.Create(GetSafeHwnd(), GetClientRect(), MakeComObject<CBrowserControlSite>(this), *this) ? 0
+                                                                                                         : -1;
 }
 
 bool CHtmlView::RunViewTestVerb(const std::wstring& verb, const std::wstring& argument) {
@@ -81,9 +82,10 @@ LRESULT CHtmlView::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         PostMessage(RunTestCommandsMessage);
         return TRUE;
     case RunTestCommandsMessage:
-        TestCommands_.RunAll(Host_, GetSafeHwnd(), [this](const std::wstring& verb, const std::wstring& argument) {
-            return RunViewTestVerb(verb, argument);
-        });
+        TestCommands_.RunAll(Host_, GetSafeHwnd(),
+                             [this](const std::wstring& verb, const std::wstring& argument) {
+                                 return RunViewTestVerb(verb, argument);
+                             });
         return 0;
     default:
         break;

@@ -26,7 +26,8 @@ struct FrameHotKeys {
 
 // The action for a message (msg, wParam, lParam), with the modifiers held when it was queued
 // (Alt 1, Ctrl 2, Shift 4).
-FrameKeyAction ClassifyFrameMessage(unsigned msg, uint64_t w, int64_t l, int modifierMask, const FrameHotKeys& keys);
+FrameKeyAction ClassifyFrameMessage(unsigned msg, uint64_t w, int64_t l, int modifierMask,
+                                    const FrameHotKeys& keys);
 
 // The first sound state always applies; later ones only when they differ from the last applied.
 class SoundStateFilter {

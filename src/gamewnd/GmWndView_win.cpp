@@ -83,8 +83,8 @@ void CGmWndView::EnterGame(const std::wstring& url) {
         return;
     }
     const HWND launcher = LauncherWindow();
-    if (ShowMessageBox(MB_OKCANCEL, L"Mirel游戏大厅", L"下载Mirel登录器，玩游戏更加方便快捷，现在就去下载吧？",
-                       launcher) == IDOK) {
+    if (ShowMessageBox(MB_OKCANCEL, L"Mirel游戏大厅",
+                       L"下载Mirel登录器，玩游戏更加方便快捷，现在就去下载吧？", launcher) == IDOK) {
         RunClientDownloadDialog(command.GameCode, launcher);
         return;
     }

@@ -56,7 +56,8 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
         return -1;
     ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (HWND launcher = LauncherWindow()) {
-        ::PostMessageW(launcher, UM_GAMEWINDOWCREATED, reinterpret_cast<WPARAM>(GetSafeHwnd()), IsGameHall() ? 1 : 0);
+        ::PostMessageW(launcher, UM_GAMEWINDOWCREATED, reinterpret_cast<WPARAM>(GetSafeHwnd()),
+                       IsGameHall() ? 1 : 0);
         ::SetParent(GetSafeHwnd(), launcher);
     }
     LoadHotKeysIntoGlobals();
@@ -162,7 +163,8 @@ void CALLBACK CMainFrame::ThreadWatch(HWND, UINT, UINT_PTR, DWORD) {
 // A browser message box left open would keep the frame from closing. Only boxes of this process are
 // touched: another tab's box is not ours to destroy.
 void CMainFrame::DestroyBrowserMessageBox() {
-    for (const wchar_t* title : {L"来自网页的消息", L"Windows Internet Explorer", L"Microsoft Internet Explorer"}) {
+    for (const wchar_t* title :
+         {L"来自网页的消息", L"Windows Internet Explorer", L"Microsoft Internet Explorer"}) {
         if (HWND box = FindOwnBox(title)) {
             testbuild::Note(L"box destroyed");
             ::DestroyWindow(box);

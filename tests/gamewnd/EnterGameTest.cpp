@@ -23,7 +23,8 @@ TEST(EnterGame, APlainCodeStartsItsLauncherOrFallsBackToThePortalRoot) {
 }
 
 TEST(EnterGame, SlashesGoAndTheGivenAddressIsKept) {
-    const EnterGameCommand command = ParseEnterGame(L"app://entergame|zarn/|http://portal.test/zarn2/?a=1|b", Root);
+    const EnterGameCommand command =
+        ParseEnterGame(L"app://entergame|zarn/|http://portal.test/zarn2/?a=1|b", Root);
     ASSERT_TRUE(command.Valid);
     EXPECT_EQ(command.GameCode, L"Zarn");
     EXPECT_EQ(command.WebAddress, L"http://portal.test/zarn2/?a=1|b") << "only the first bar splits";
@@ -40,9 +41,10 @@ TEST(EnterGame, OtherUrlsAreNoCommand) {
 
 TEST(EnterGame, CodesThatCouldNameAnotherFileAreRefused) {
     for (const wchar_t* url :
-         {L"app://entergame|", L"app://entergame|/", L"app://entergame||http://x.test/", L"app://entergame|..\\zarn",
-          L"app://entergame|c:zarn", L"app://entergame|za rn", L"app://entergame|..", L"app://entergame|zarn.exe",
-          L"app://entergame|zarn:stream", L"app://entergame|z\u00e4rn", L"app://entergame|zarn\\..\\..\\evil"}) {
+         {L"app://entergame|", L"app://entergame|/", L"app://entergame||http://x.test/",
+          L"app://entergame|..\\zarn", L"app://entergame|c:zarn", L"app://entergame|za rn",
+          L"app://entergame|..", L"app://entergame|zarn.exe", L"app://entergame|zarn:stream",
+          L"app://entergame|z\u00e4rn", L"app://entergame|zarn\\..\\..\\evil"}) {
         const EnterGameCommand command = ParseEnterGame(url, Root);
         EXPECT_TRUE(command.IsCommand) << url;
         EXPECT_FALSE(command.Valid) << url;
@@ -50,8 +52,9 @@ TEST(EnterGame, CodesThatCouldNameAnotherFileAreRefused) {
 }
 
 TEST(EnterGame, OnlyWebAddressesAreOpened) {
-    for (const wchar_t* url : {L"app://entergame|zarn|C:\\Windows\\notepad.exe", L"app://entergame|zarn|file:///c:/x",
-                               L"app://entergame|zarn|http://", L"app://entergame|zarn|", L"app://entergame|zarn|javascript:1"})
+    for (const wchar_t* url :
+         {L"app://entergame|zarn|C:\\Windows\\notepad.exe", L"app://entergame|zarn|file:///c:/x",
+          L"app://entergame|zarn|http://", L"app://entergame|zarn|", L"app://entergame|zarn|javascript:1"})
         EXPECT_EQ(ParseEnterGame(url, Root).WebAddress, Root) << url;
 }
 

@@ -21,10 +21,12 @@ TEST(FrameKeys, TheSwitchKeyGoesToTheLauncherWithItsExactModifiers) {
     EXPECT_EQ(ClassifyFrameMessage(KeyDown, 0x09, 0x000F0001, Ctrl, keys), FrameKeyAction::ForwardSwitch);
     EXPECT_EQ(ClassifyFrameMessage(KeyDown, 0x09, 0x000F0001, Ctrl | Alt, keys), FrameKeyAction::None);
     EXPECT_EQ(ClassifyFrameMessage(KeyDown, 0x09, 0x000F0001, 0, keys), FrameKeyAction::None);
-    EXPECT_EQ(ClassifyFrameMessage(KeyDown, 0x09, Mark, Ctrl, keys), FrameKeyAction::None) << "our own message";
+    EXPECT_EQ(ClassifyFrameMessage(KeyDown, 0x09, Mark, Ctrl, keys), FrameKeyAction::None)
+        << "our own message";
     FrameHotKeys altKeys = keys;
     altKeys.Switch = HotKey{0x31, Alt};
-    EXPECT_EQ(ClassifyFrameMessage(SysKeyDown, 0x31, 0x20020001, Alt, altKeys), FrameKeyAction::ForwardSwitch);
+    EXPECT_EQ(ClassifyFrameMessage(SysKeyDown, 0x31, 0x20020001, Alt, altKeys),
+              FrameKeyAction::ForwardSwitch);
     FrameHotKeys unread;
     EXPECT_EQ(ClassifyFrameMessage(KeyDown, 0x09, 1, Ctrl, unread), FrameKeyAction::None);
 }

@@ -15,7 +15,8 @@ namespace {
 class PeerEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
-        ::SetEnvironmentVariableW(L"ZARN_TEST_GAME_PROGRAM", (TestExeFolder() + L"zarn_gamepeer.exe").c_str());
+        ::SetEnvironmentVariableW(L"ZARN_TEST_GAME_PROGRAM",
+                                  (TestExeFolder() + L"zarn_gamepeer.exe").c_str());
         ::SHCreateDirectoryExW(nullptr, PeerFolder().c_str(), nullptr);
         ::SetEnvironmentVariableW(L"ZARN_TEST_PEER_DIR", PeerFolder().c_str());
     }
@@ -130,7 +131,12 @@ LauncherProcess::LauncherProcess() = default;
 // Ends the launcher as a user would (the tray menu's "退出", no question), so that its windows go the
 // normal way before the next test looks at the screen; kills it only if that does not work.
 LauncherProcess::~LauncherProcess() {
-    if (!Running()) return;
+    Exit();
+}
+
+void LauncherProcess::Exit() {
+    if (!Running())
+        return;
     if (::IsWindow(Window_) && ::IsWindowEnabled(Window_)) {
         ::PostMessageW(Window_, WM_USER + 3, 0, 0);
         if (WaitForMenu(5000)) {

@@ -47,6 +47,8 @@ class LauncherProcess {
     LauncherProcess& operator=(const LauncherProcess&) = delete;
 
     bool Start(const std::wstring& firstPeerMode, const std::wstring& title, const std::wstring& log);
+    // Ends the launcher as a user would (the tray menu's "退出"), killing it only if that fails.
+    void Exit();
     HWND Window() const { return Window_; }
     DWORD Pid() const { return Program_.Pid; }
     bool Running() const;
