@@ -204,7 +204,17 @@ void DrainPosted(HWND wnd) {
     });
 }
 
-TEST(LoginFlow, AnAcceptedLoadGameEndsWithTheGameUrl) {
+// After an accepted login the process goes on as the game window: the login's page is gone and the
+// game frame has become the launcher's child.
+bool WentOnAsGameWindow(LoginProcess& login, const StandInLauncher& launcher) {
+    return PumpUntil([&] {
+               return !::IsWindow(login.Page) &&
+                      ::FindWindowExW(launcher.Wnd, nullptr, L"ZarnFrame", nullptr) != nullptr;
+           }) &&
+           ::WaitForSingleObject(login.Process.Process.get(), 0) == WAIT_TIMEOUT;
+}
+
+TEST(LoginFlow, AnAcceptedLoadGameHandsTheGameUrlToTheGameWindow) {
     StandInLauncher launcher;
     LoginProcess login(launcher.Wnd, 0);
     ASSERT_TRUE(login.Process.Process);
@@ -226,7 +236,7 @@ TEST(LoginFlow, AnAcceptedLoadGameEndsWithTheGameUrl) {
     ASSERT_EQ(Log.Accounts.size(), 1u);
     EXPECT_EQ(Log.Accounts[0], L"5服-双线-abc");
     EXPECT_EQ(Log.GameUrl, game);
-    EXPECT_TRUE(login.Ended());
+    EXPECT_TRUE(WentOnAsGameWindow(login, launcher));
     DrainPosted(launcher.Wnd);
     EXPECT_EQ(Log.SysCommands, 0) << "an accepted login does not tell the launcher it was cancelled";
 }
@@ -240,7 +250,7 @@ TEST(LoginFlow, AnEscapedPayloadWithoutGameUrlSendsTheDecodedTextAndAnEmptyGameU
     ASSERT_EQ(Log.Accounts.size(), 1u);
     EXPECT_EQ(Log.Accounts[0], L"7服-双线-bob");
     EXPECT_EQ(Log.GameUrl, L"");
-    EXPECT_TRUE(login.Ended());
+    EXPECT_TRUE(WentOnAsGameWindow(login, launcher));
 }
 
 TEST(LoginFlow, NoBarSendsTheBareSeparators) {
@@ -252,7 +262,7 @@ TEST(LoginFlow, NoBarSendsTheBareSeparators) {
     ASSERT_EQ(Log.Accounts.size(), 1u);
     EXPECT_EQ(Log.Accounts[0], L"服--");
     EXPECT_EQ(Log.GameUrl, L"");
-    EXPECT_TRUE(login.Ended());
+    EXPECT_TRUE(WentOnAsGameWindow(login, launcher));
 }
 
 TEST(LoginFlow, ARefusedLoadGameNamesAccountAndServerThenCancels) {
