@@ -9,6 +9,7 @@
 #include "app/Program_win.h"
 #include "base/Product.h"
 #include "base/ProgramMessages.h"
+#include "base/TestBuild.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 #include "launcher/LauncherMenu.h"
@@ -507,6 +508,10 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
     }
     if (msg == UM_UPDATECHECKED) {
         OnUpdateChecked(w != 0);
+        return 0;
+    }
+    if (msg == TestBusyMessage && testbuild::Enabled()) {
+        ::Sleep(static_cast<DWORD>(w < 5000 ? w : 5000));
         return 0;
     }
     LRESULT result = 0;

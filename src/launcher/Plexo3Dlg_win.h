@@ -83,6 +83,9 @@ class CPlexo3Dlg : public CDlgEx {
 
     // The keyboard hook's decisions, posted to this window (wParam: the action).
     static constexpr UINT UM_HOTKEYPRESSED = WM_APP + 0x103;
+    // The test build only: keeps the launcher's thread busy for wParam milliseconds (at most 5000), so
+    // that a test can press hot keys while the hook's events pile up.
+    static constexpr UINT TestBusyMessage = WM_APP + 0x1B0;
     enum HotKeyAction : WPARAM { BossKeyAction = 1, SoundKeyAction = 2 };
     // Runs a hot key's action; false for an unknown one.
     bool OnHotKeyPressed(WPARAM action);
