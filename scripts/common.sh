@@ -45,9 +45,12 @@ zarn_build_win() { # i686|x86_64 [targets...]   (no targets: everything)
 # Says which on stderr.
 zarn_runnable_arch() {
   local probe
-  if probe=$(bash "$ROOT/scripts/probe-32bit.sh"); then
+  if probe=$(bash "$ROOT/scripts/probe-32bit.sh") && [ -x "$(zarn_wine_loader i686)" ]; then
     echo "using the i686 build (this machine runs 32-bit code)" >&2
     echo i686
+  elif [ "$probe" = yes ]; then
+    echo "using the x86_64 build: 32-bit Wine is not installed here" >&2
+    echo x86_64
   else
     echo "using the x86_64 build: this machine runs no 32-bit code (${probe#no: })" >&2
     echo x86_64

@@ -20,19 +20,34 @@ pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posi
       cmake ninja-build googletest libgtest-dev wine64 xvfb xdotool imagemagick fonts-wqy-microhei locales
       python3 clang x11-utils python3-pil
       pulseaudio) # a null-sink sound server for the sound tests
-if probe=$(bash "$HERE/probe-32bit.sh"); then
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  pkgs+=(wine wine32:i386)
-else
-  echo "setup: $probe; 32-bit Wine is not installed"
-fi
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 
+updated=0
+apt_update() {
+  [ "$updated" = 1 ] && return 0
+  updated=1
+  # A mirror in the middle of a sync fails an index now and then; the install then uses what it has.
+  apt-get update -qq || echo "setup: apt-get update reported errors; installing from the indexes at hand"
+}
+export DEBIAN_FRONTEND=noninteractive
 if [ ${#need[@]} -gt 0 ]; then
   echo "setup: installing ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  apt_update
   apt-get install -y -qq --no-install-recommends $(printf '%s\n' "${need[@]}" | sort -u) >/dev/null
+fi
+
+# 32-bit Wine on its own: when it cannot be installed (the i386 packages out of step with the
+# installed ones, say), the i686 suite is reported as skipped with the reason, and the rest goes on.
+if probe=$(bash "$HERE/probe-32bit.sh"); then
+  if ! have_pkg wine32:i386 || [ ! -x /usr/lib/wine/wine ]; then
+    echo "setup: installing wine wine32:i386"
+    dpkg --print-foreign-architectures | grep -qx i386 || { dpkg --add-architecture i386; updated=0; }
+    apt_update
+    apt-get install -y -qq --no-install-recommends wine wine32:i386 >/dev/null ||
+      echo "setup: 32-bit Wine could not be installed; the i686 Windows-side suite will be skipped"
+  fi
+else
+  echo "setup: $probe; 32-bit Wine is not installed"
 fi
 
 # Chinese text in Wine needs a zh_CN.UTF-8 locale on the Unix side.

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dialogs/AddAccDlg_win.h"
 #include "framework/Controls.h"
@@ -65,6 +66,8 @@ class CPlexo3Dlg : public CDlgEx {
     CBtnEx HallButton;     // 1004
     CStaticEx AccountLink; // 1005
     BOOL SoundMuted = FALSE;
+    // The test build: how long each call of the keyboard hook took, in microseconds.
+    std::vector<float> HookMicroseconds;
     BOOL HallButtonState = FALSE;
     OSVERSIONINFOW OsVersion{};
     HWND HallWindow = nullptr;
