@@ -178,12 +178,16 @@ TEST_F(FavDlg, RefusedNamesWriteNothingAnywhereAndStillEndWithOK) {
 }
 
 TEST_F(FavDlg, ALongTitleIsShortenedInTheBoxAndSavedAsShown) {
-    const std::wstring title = L"ZarnTest" + std::wstring(200, L'长');
+    // Counted in characters, not bytes. (Linux keeps at most 255 bytes of a file name, so the part
+    // that is kept stays short in UTF-8 as well.)
+    const std::wstring title = L"ZarnTest" + std::wstring(40, L'长') + std::wstring(200, L'x');
     CFavDlg dialog(title, L"http://h/long", nullptr);
     Opened opened;
     EXPECT_EQ(RunDialog(dialog, nullptr, opened), IDOK);
     ASSERT_EQ(opened.Name, title.substr(0, 127));
     EXPECT_EQ(Saved(opened.Name), Expected("http://h/long"));
+    const std::vector<std::wstring> entries = Entries(Folder);
+    EXPECT_TRUE(std::binary_search(entries.begin(), entries.end(), opened.Name + L".url"));
 }
 
 TEST_F(FavDlg, AnAddressIsWrittenWholeUpToItsLimitAndALongerOneNotAtAll) {
