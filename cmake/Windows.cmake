@@ -56,7 +56,7 @@ target_include_directories(zarn_wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(zarn_wintests PRIVATE zarn_win gtest gtest_main)
 target_compile_options(zarn_wintests PRIVATE ${ZARN_WARNINGS})
 target_link_options(zarn_wintests PRIVATE ${ZARN_STATIC_LINK})
-add_dependencies(zarn_wintests Zarn ZarnTestBuild zarn_gamepeer)
+add_dependencies(zarn_wintests Zarn ZarnTestBuild zarn_gamepeer zarn_markerinstaller)
 
 # The stand-in game-window process the launcher's test build starts in the tests.
 add_executable(zarn_gamepeer WIN32 ${CMAKE_SOURCE_DIR}/tests/peer/GamePeer_win.cpp)
@@ -64,6 +64,12 @@ target_compile_definitions(zarn_gamepeer PRIVATE ${ZARN_WIN_DEFINES})
 target_compile_options(zarn_gamepeer PRIVATE ${ZARN_WARNINGS})
 target_link_options(zarn_gamepeer PRIVATE -municode ${ZARN_STATIC_LINK})
 target_link_libraries(zarn_gamepeer PRIVATE shell32 user32)
+
+# The harmless installer the client download tests serve: it leaves a marker file and ends.
+add_executable(zarn_markerinstaller WIN32 ${CMAKE_SOURCE_DIR}/tests/peer/MarkerInstaller_win.cpp)
+target_compile_definitions(zarn_markerinstaller PRIVATE ${ZARN_WIN_DEFINES})
+target_compile_options(zarn_markerinstaller PRIVATE ${ZARN_WARNINGS})
+target_link_options(zarn_markerinstaller PRIVATE -municode ${ZARN_STATIC_LINK})
 
 # The tests find Zarn.exe beside their own executable and keep scratch files (the portal's request log
 # among them) in <build>/test-state.

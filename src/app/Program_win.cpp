@@ -94,12 +94,13 @@ bool StartProcess(const wchar_t* application, std::wstring commandLine, WORD sho
     return true;
 }
 
-bool LaunchProgram(const wchar_t* executable) {
+bool LaunchProgram(const wchar_t* executable, StartedProcess* started) {
     const std::wstring path = executable ? std::wstring(executable) : ProgramPath();
     // The path is named as the program and quoted on the command line: an unquoted path with spaces
     // would let CreateProcess start "C:\Program.exe" for "C:\Program Files\...".
-    StartedProcess started;
-    return StartProcess(path.c_str(), L"\"" + path + L"\"", SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started);
+    StartedProcess own;
+    return StartProcess(path.c_str(), L"\"" + path + L"\"", SW_SHOWNORMAL, IDLE_PRIORITY_CLASS,
+                        started ? *started : own);
 }
 
 } // namespace zarn

@@ -56,7 +56,8 @@ bool StartProcess(const wchar_t* application, std::wstring commandLine, WORD sho
                   StartedProcess& started);
 
 // Starts the given executable (the program itself when none is given) with no arguments, at idle
-// priority, shown normally. The path may contain spaces. False when it could not be started.
-bool LaunchProgram(const wchar_t* executable = nullptr);
+// priority, shown normally. The path may contain spaces. False when it could not be started. The
+// started process's handles go to `started` when it is given (a caller that waits for its end).
+bool LaunchProgram(const wchar_t* executable = nullptr, StartedProcess* started = nullptr);
 
 } // namespace zarn

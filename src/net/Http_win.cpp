@@ -115,16 +115,16 @@ bool Transfer::ReadAnnouncedLength() {
     return true;
 }
 
+// Created under the lock: a transfer cancelled before never creates (or truncates) its file, so a
+// cancelling thread may delete the file as soon as Cancel has returned.
 bool Transfer::OpenOutput(const std::wstring& path) {
+    std::lock_guard<std::mutex> guard(Lock_);
+    if (Cancelled_)
+        return false;
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    std::lock_guard<std::mutex> guard(Lock_);
-    if (Cancelled_) {
-        ::CloseHandle(file);
-        return false;
-    }
     Output_ = file;
     return true;
 }
