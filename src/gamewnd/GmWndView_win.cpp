@@ -7,9 +7,9 @@
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/TestBuild.h"
+#include "dialogs/DownGameDlg_win.h"
 #include "gamewnd/EnterGame.h"
 #include "gamewnd/GameWindow_win.h"
-#include "gamewnd/SideDialogs_win.h"
 #include "launcher/TabStrip.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinRect_win.h"
@@ -85,7 +85,8 @@ void CGmWndView::EnterGame(const std::wstring& url) {
     const HWND launcher = LauncherWindow();
     if (ShowMessageBox(MB_OKCANCEL, L"Mirel游戏大厅",
                        L"下载Mirel登录器，玩游戏更加方便快捷，现在就去下载吧？", launcher) == IDOK) {
-        RunClientDownloadDialog(command.GameCode, launcher);
+        CDownGameDlg download(command.GameCode, launcher);
+        download.DoModal();
         return;
     }
     testbuild::Note(L"open " + command.WebAddress);

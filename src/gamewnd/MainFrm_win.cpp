@@ -5,10 +5,10 @@
 #include "app/Program_win.h"
 #include "base/ProgramMessages.h"
 #include "base/TestBuild.h"
+#include "dialogs/FavDlg_win.h"
 #include "framework/ForeignWnd.h"
 #include "gamewnd/GameWindow_win.h"
 #include "gamewnd/GmWndView_win.h"
-#include "gamewnd/SideDialogs_win.h"
 #include "launcher/SoundMute_win.h"
 #include "settings/SettingDlg_win.h"
 
@@ -110,7 +110,8 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 
 void CMainFrame::RunFavourites() {
     const CPlexo3App& app = TheApp();
-    RunFavouritesDialog(app.CurrentTitle, app.CurrentUrl, LauncherWindow());
+    CFavDlg favourites(app.CurrentTitle, app.CurrentUrl, LauncherWindow());
+    favourites.DoModal();
 }
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM w, LPARAM l) {

@@ -15,6 +15,7 @@
 #include "app/Program_win.h"
 #include "base/ProgramMessages.h"
 #include "framework/BrowserTestCommands.h"
+#include "dialogs/FavDlg_win.h"
 #include "framework/HtmlDialog.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
@@ -346,17 +347,51 @@ TEST_F(GameWindow, ABrowserBoxThatWouldBlockTheCloseIsDestroyed) {
     EXPECT_EQ(N.Count(game.Pid, L"box destroyed"), 1u);
 }
 
+// Ctrl+D in the frame opens the favourites dialog with the page's title and address; 收藏 writes them.
+std::string SaveFavourite(DWORD pid, const std::wstring& expectedName) {
+    HWND dialog = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (dialog = FindTitled(pid, L"添加收藏")) != nullptr; }));
+    if (!dialog)
+        return {};
+    wchar_t name[256] = {};
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(::GetDlgItem(dialog, 1018), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(name),
+                          SMTO_NORMAL, 5000, &copied);
+    EXPECT_EQ(std::wstring(name), expectedName);
+    ClickButton(dialog, IDOK);
+    const std::wstring file = FavoritesFolder() + L"\\" + expectedName + L".url";
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog) && FileExists(file); }));
+    const std::string bytes = ReadFileBytes(file);
+    ::DeleteFileW(file.c_str());
+    return bytes;
+}
+
+std::string Ansi(const std::wstring& text) {
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                          nullptr);
+    return out;
+}
+
 TEST_F(GameWindow, CtrlDAndF5InTheFrame) {
     Game game;
     StartWithTab(game);
-    // Ctrl+D before any page finished proposes an empty name and address.
+    // Before any page finished: an empty name and an empty address.
     ::PostMessageW(game.Frame, WM_CHAR, 4, 0x00200001);
-    EXPECT_TRUE(N.WaitFor(game.Pid, L"favourites |"));
+    EXPECT_EQ(SaveFavourite(game.Pid, L""),
+              "[DEFAULT]\r\nBASEURL=\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n"
+              "=19,2\r\n[InternetShortcut]\r\nURL=\r\nIDList=\r\n");
     Command(game.View, L"title", L"Zarn - 5服");
     Command(game.View, L"complete", GameUrl());
     ::PostMessageW(game.Frame, WM_CHAR, 4, 0x00200001);
-    EXPECT_TRUE(N.WaitFor(game.Pid, L"favourites Zarn - 5服|" + GameUrl()));
-    ::PostMessageW(game.Frame, WM_CHAR, 4, 0x40200001); // a repeated key is no Ctrl+D
+    const std::string address = Ansi(GameUrl());
+    EXPECT_EQ(SaveFavourite(game.Pid, L"Zarn - 5服"),
+              "[DEFAULT]\r\nBASEURL=" + address +
+                  "\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n"
+                  "[InternetShortcut]\r\nURL=" +
+                  address + "\r\nIDList=\r\n");
     // F5 reloads; with the boss key on plain F5 only the program's own F5 (6021) does.
     ::PostMessageW(game.Frame, WM_KEYDOWN, VK_F5, 0x003F0001);
     EXPECT_TRUE(N.WaitFor(game.Pid, L"reload"));
@@ -365,9 +400,8 @@ TEST_F(GameWindow, CtrlDAndF5InTheFrame) {
     EXPECT_TRUE(N.WaitFor(game.Pid, L"hotkeys 116 9 81"));
     ::PostMessageW(game.Frame, WM_KEYDOWN, VK_F5, 0x003F0001);
     ::PostMessageW(game.Frame, WM_KEYDOWN, VK_F5, ProgramMadeMark);
-    EXPECT_TRUE(WaitFor([&] { return N.Count(game.Pid, L"reload") == 2; }));
-    ::PostMessageW(game.Frame, WM_CHAR, 4, 0x00200001);
-    EXPECT_TRUE(WaitFor([&] { return N.Count(game.Pid, L"favourites Zarn - 5服|" + GameUrl()) == 2; }));
+    ::PostMessageW(game.Frame, UM_RELOADHOTKEYS, 0, 0); // noted once both keys were handled
+    EXPECT_TRUE(WaitFor([&] { return N.Count(game.Pid, L"hotkeys 116 9 81") == 2; }));
     EXPECT_EQ(N.Count(game.Pid, L"reload"), 2u) << "the real F5 with F5 as the boss key did nothing";
     WriteStatistic(L"ShortKey", L"0,121");
 }
@@ -401,6 +435,16 @@ TEST_F(GameWindow, TheHallsEntergameLinksStartALauncherOfferTheDownloadOrRefuse)
     EXPECT_NE(StaticTexts(box).find(L"下载Mirel登录器"), std::wstring::npos);
     ClickButton(box, 5001);
     EXPECT_TRUE(N.WaitFor(hall.Pid, L"open " + Http(L"/zarn2/")));
+    // Accepting runs the client download for the code: its configuration page is fetched.
+    Command(hall.View, L"navigate", L"app://entergame|zarn2");
+    ASSERT_TRUE(WaitFor([&] { return (box = FindTitled(hall.Pid, L"Mirel游戏大厅")) != nullptr; }));
+    ClickButton(box, 5000);
+    HWND download = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (download = FindTitled(hall.Pid, L"下载失败")) != nullptr; }))
+        << "the stand-in publishes no download address for it";
+    EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn2.htm").size(), 1u);
+    ::PostMessageW(download, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(download); }));
     // Codes that could name another file are refused without a question.
     Command(hall.View, L"navigate", L"app://entergame|..\\..\\Windows\\notepad");
     Command(hall.View, L"navigate", L"app://entergame|");
