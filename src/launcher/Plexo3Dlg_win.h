@@ -136,7 +136,7 @@ class CPlexo3Dlg : public CDlgEx {
     UniqueBitmap SoundOnImage, MutedImage, HallImage, HallShownImage; // buttons 1002 and 1004
     UniqueFont TabFont;                                               // the strip's titles
     int LastWidthSeen = 0;
-    BOOL ShownSoundState = TRUE; // what button 1002 last showed; the first tick always sets it
+    BOOL ShownSoundState = -1; // what button 1002 last showed: -1, neither, until the first tick sets it
     bool TrayIconAdded = false;
     bool Exiting = false;
     bool Running = false; // a game window has registered: maximised, tray icon, timer

@@ -345,6 +345,20 @@ TEST_F(LauncherOnScreen, HotKeysHideRestoreMuteAndSwitch) {
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(Frames[1]); }));
 }
 
+// The sound button pressed before the first tab: the first tick sends the flag and shows it.
+TEST_F(LauncherOnScreen, TheSoundButtonPressedBeforeTheFirstTickShowsMuted) {
+    ASSERT_TRUE(L.Start(L"titleonly", L"s1服-1-waiting", L"w.log"));
+    ASSERT_FALSE(WaitForPeerLine(L"w.log", L"end").empty());
+    ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+    L.AddTab(L"s1服-1-甲", L"t0.log");
+    ASSERT_NE(PeerFrame(L"t0.log"), nullptr);
+    EXPECT_FALSE(WaitForPeerLine(L"t0.log", L"sound 1").empty());
+    EXPECT_EQ(CountPeerLines(L"t0.log", L"sound 0"), 0u);
+    RECT client{};
+    ::GetClientRect(L.Window(), &client);
+    EXPECT_TRUE(ShowsPixel(client.right - 141 + 15, 10, FramePixel(148, 4, 0, 15, 10)));
+}
+
 // While the launcher's thread is busy the hook's events wait and then come in a burst; Ctrl+Q must
 // still match, so the modifiers are the ones of each event, not the thread's key state of the moment.
 // (Wine passes an event on without the hook once it has waited about two seconds, so the launcher is
