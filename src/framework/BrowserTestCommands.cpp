@@ -45,11 +45,12 @@ void RunProbeBoxModal(HWND owner, const std::wstring& title) {
                               owner, ProbeBoxProc, 0);
 }
 
-bool BrowserTestCommands::Accept(LPARAM copyData) {
+bool BrowserTestCommands::Accept(LPARAM copyData, HWND host, UINT runMessage) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
     if (!testbuild::Enabled() || !data || data->dwData != BrowserTestCommandData || !data->lpData)
         return false;
     Queue_.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    ::PostMessageW(host, runMessage, 0, 0);
     return true;
 }
 

@@ -25,10 +25,10 @@ class BrowserTestCommands {
     // Handles the verbs a host adds; true when it took the verb.
     using ExtraVerb = std::function<bool(const std::wstring& verb, const std::wstring& argument)>;
 
-    // Queues the command a WM_COPYDATA carries; false (nothing queued) when it is none, or when this
-    // is not the test build. The caller runs the queue later, from a posted message, so that the
-    // sender is not kept waiting while a command shows windows.
-    bool Accept(LPARAM copyData);
+    // Queues the command a WM_COPYDATA to `host` carries and posts runMessage to it, on which the host
+    // runs the queue: the sender is not kept waiting while a command shows windows. False (nothing
+    // queued) when it is no command, or when this is not the test build.
+    bool Accept(LPARAM copyData, HWND host, UINT runMessage);
     void RunAll(WebBrowserHost& host, HWND owner, const ExtraVerb& extra = {});
 
   private:

@@ -287,10 +287,9 @@ LRESULT CDHtmlDialog::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         ::RemovePropW(GetSafeHwnd(), TestPageProperty);
         break;
     case WM_COPYDATA:
-        if (!TestCommands_.Accept(l))
-            break;
-        PostMessage(RunTestCommandsMessage);
-        return TRUE;
+        if (TestCommands_.Accept(l, GetSafeHwnd(), RunTestCommandsMessage))
+            return TRUE;
+        break;
     case RunTestCommandsMessage:
         TestCommands_.RunAll(Host_, GetSafeHwnd());
         return 0;

@@ -77,10 +77,9 @@ LRESULT CHtmlView::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         Host_.Destroy();
         break;
     case WM_COPYDATA:
-        if (!TestCommands_.Accept(l))
-            break;
-        PostMessage(RunTestCommandsMessage);
-        return TRUE;
+        if (TestCommands_.Accept(l, GetSafeHwnd(), RunTestCommandsMessage))
+            return TRUE;
+        break;
     case RunTestCommandsMessage:
         TestCommands_.RunAll(Host_, GetSafeHwnd(),
                              [this](const std::wstring& verb, const std::wstring& argument) {

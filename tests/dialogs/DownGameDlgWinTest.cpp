@@ -17,6 +17,7 @@
 
 #include "BuildHosts.h"
 #include "app/Program_win.h"
+#include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/SkinTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
@@ -49,15 +50,9 @@ std::wstring TextOf(HWND wnd) {
     return text;
 }
 
-// Polls `done` until it holds or timeoutMs passes.
-bool PollUntil(const std::function<bool()>& done, DWORD timeoutMs = WaitMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
+// The dialogs' downloads take their time: every wait here allows WaitMs.
+template <typename Pred> bool PollUntil(Pred done) {
+    return WaitFor(done, WaitMs);
 }
 
 struct DialogSearch {
@@ -282,7 +277,7 @@ TEST_F(DownGameDlg, AnEmptyOrUnsafeCodeStartsNothing) {
         const INT_PTR result = RunDialog(dialog, [&](HWND wnd) {
             // A worker would ask for a configuration page within moments, and fail on it here (the
             // portal has none for such codes): neither may happen.
-            quiet = !PollUntil(
+            quiet = !WaitFor(
                 [&] { return TextOf(wnd) != Downloading || !LoggedPaths(From, "/update/").empty(); }, 1500);
             seen.Note(wnd);
             ClickButton(wnd, IDCANCEL);
