@@ -392,6 +392,10 @@ TEST_F(GameWindow, CtrlDAndF5InTheFrame) {
                   "\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n"
                   "[InternetShortcut]\r\nURL=" +
                   address + "\r\nIDList=\r\n");
+    // A click into the frame raises the launcher shortly afterwards.
+    ::PostMessageW(game.Frame, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(L.Window()),
+                   MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    EXPECT_TRUE(N.WaitFor(game.Pid, L"raised"));
     // F5 reloads; with the boss key on plain F5 only the program's own F5 (6021) does.
     ::PostMessageW(game.Frame, WM_KEYDOWN, VK_F5, 0x003F0001);
     EXPECT_TRUE(N.WaitFor(game.Pid, L"reload"));
@@ -441,8 +445,9 @@ TEST_F(GameWindow, TheHallsEntergameLinksStartALauncherOfferTheDownloadOrRefuse)
     ClickButton(box, 5000);
     HWND download = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (download = FindTitled(hall.Pid, L"下载失败")) != nullptr; }))
-        << "the stand-in publishes no download address for it";
+        << "the stand-in has no client file at the address it publishes";
     EXPECT_EQ(LoggedPaths(LogStart, "/update/ConfigZarn2.htm").size(), 1u);
+    EXPECT_EQ(LoggedPaths(LogStart, "/files/Zarn2.exe").size(), 1u);
     ::PostMessageW(download, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(download); }));
     // Codes that could name another file are refused without a question.

@@ -115,6 +115,9 @@ class PagesTest(PortalTestCase):
     def test_config_page_defaults_and_control(self):
         self.assertEqual(self.get("/update/ConfigZarn.htm")[2].decode().splitlines(),
                          ["[VerKey]", "Zarn=", "UpdAddr="])
+        # The second game's client download, until a test configures it otherwise.
+        self.assertEqual(self.get("/update/ConfigZarn2.htm")[2].decode().splitlines(),
+                         ["[VerKey]", "Zarn2=", f"UpdAddr=http://localhost:{self.port}/files/Zarn2.exe"])
         url = "http://127.0.0.1:1/files/Zarn.exe?v=2&x=1"
         self.ctl(f"config?code=Zarn2&key=3.0.0.5&updaddr={quote(url, safe='')}")
         self.assertEqual(self.get("/update/ConfigZarn2.htm")[2].decode().splitlines(),
