@@ -7,6 +7,7 @@
 
 #include "app/Program_win.h"
 #include "base/ProgramMessages.h"
+#include "settings/SettingDlg_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
 
@@ -208,6 +209,21 @@ TEST_F(Launcher, EscAndSpaceAreSwallowedF5AndCtrlDGoToTheShownTab) {
     EXPECT_EQ(CountPeerLines(L"tab0.log", L"keydown 27"), 0u);
     EXPECT_EQ(CountPeerLines(L"tab0.log", L"keydown 32"), 0u);
     EXPECT_EQ(L.WaitForBox(nullptr, 500), nullptr) << "Esc asks nothing";
+}
+
+// Saved settings reach every running launcher, and each passes them on to its tabs and its hall.
+TEST(LauncherSettings, NewHotKeysReachEveryLauncherWithItsTabsAndHall) {
+    LauncherProcess first, second;
+    ASSERT_TRUE(first.Start(L"login", L"r服-1-one", L"r1.log"));
+    ASSERT_NE(PeerFrame(L"r1.log"), nullptr);
+    ASSERT_TRUE(second.Start(L"login", L"r服-1-two", L"r2.log"));
+    ASSERT_NE(PeerFrame(L"r2.log"), nullptr);
+    ::DeleteFileW((PeerFolder() + L"\\hall.log").c_str());
+    ::PostMessageW(second.Window(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
+    ASSERT_NE(PeerFrame(L"hall.log"), nullptr);
+    EXPECT_GE(CSettingDlg::NotifyHotKeysChanged(), 2);
+    for (const wchar_t* log : {L"r1.log", L"r2.log", L"hall.log"})
+        EXPECT_FALSE(WaitForPeerLine(log, L"reload").empty()) << log;
 }
 
 } // namespace
