@@ -12,8 +12,9 @@ namespace {
 constexpr UINT UmTrayMenu = WM_USER + 3;
 
 bool FileHas(const std::wstring& path, const char* text) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     char buffer[8192] = {};
@@ -39,21 +40,21 @@ struct Search {
     HWND Found;
 };
 
+BOOL CALLBACK MatchWindow(HWND w, LPARAM l) {
+    auto* s = reinterpret_cast<Search*>(l);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(w, &owner);
+    wchar_t name[32] = {};
+    ::GetClassNameW(w, name, 32);
+    if (owner != s->Pid || !::IsWindowVisible(w) || std::wstring(name) != s->Class)
+        return TRUE;
+    s->Found = w;
+    return FALSE;
+}
+
 HWND WindowOf(DWORD pid, const wchar_t* className) {
     Search search{pid, className, nullptr};
-    ::EnumWindows(
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            wchar_t name[32] = {};
-            ::GetClassNameW(w, name, 32);
-            if (owner != s->Pid || !::IsWindowVisible(w) || std::wstring(name) != s->Class)
-                return TRUE;
-            s->Found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.Found;
 }
 

@@ -56,18 +56,18 @@ struct TopSearch {
     HWND Found = nullptr;
 };
 
+BOOL CALLBACK MatchNewLoginPage(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<TopSearch*>(p);
+    if (s->Skip.count(PidOf(w)) || !::GetPropW(w, CDHtmlDialog::TestPageProperty))
+        return TRUE;
+    s->Found = w;
+    return FALSE;
+}
+
 // A login page (of the test build) of a process not yet seen.
 HWND FindNewLoginPage(const std::set<DWORD>& seen) {
     TopSearch search{seen};
-    ::EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<TopSearch*>(p);
-            if (s->Skip.count(PidOf(w)) || !::GetPropW(w, CDHtmlDialog::TestPageProperty))
-                return TRUE;
-            s->Found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(MatchNewLoginPage, reinterpret_cast<LPARAM>(&search));
     return search.Found;
 }
 
