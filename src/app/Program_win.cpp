@@ -94,6 +94,12 @@ bool StartProcess(const wchar_t* application, std::wstring commandLine, WORD sho
     return true;
 }
 
+std::wstring TempFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH, folder);
+    return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
 bool LaunchProgram(const wchar_t* executable, StartedProcess* started) {
     const std::wstring path = executable ? std::wstring(executable) : ProgramPath();
     // The path is named as the program and quoted on the command line: an unquoted path with spaces

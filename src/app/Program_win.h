@@ -40,6 +40,10 @@ std::wstring ProgramPath();
 // program's own path. Empty when the program path has no backslash.
 std::wstring PathBesideProgram(const wchar_t* fileName = nullptr);
 
+// The temporary folder with its trailing backslash; empty when it cannot be read or is not shorter
+// than MAX_PATH.
+std::wstring TempFolder();
+
 // CSIDL_COMMON_APPDATA (empty if the lookup fails) and the install folder below it.
 std::wstring CommonAppDataFolder();
 std::wstring InstallFolder();

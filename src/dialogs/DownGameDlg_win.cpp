@@ -126,12 +126,6 @@ DWORD WINAPI ClientDownloadThread(void* parameter) {
     return 0;
 }
 
-std::wstring TempFolder() {
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD got = ::GetTempPathW(MAX_PATH + 1, folder);
-    return got > 0 && got <= MAX_PATH ? std::wstring(folder, got) : std::wstring();
-}
-
 } // namespace
 
 CDownGameDlg::CDownGameDlg(const std::wstring& gameCode, HWND parent)

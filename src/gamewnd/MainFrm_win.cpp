@@ -10,17 +10,13 @@
 #include "gamewnd/GameWindow_win.h"
 #include "gamewnd/GmWndView_win.h"
 #include "launcher/SoundMute_win.h"
+#include "settings/HeldModifiers_win.h"
 #include "settings/SettingDlg_win.h"
 
 namespace zarn {
 namespace {
 
 SoundStateFilter AppliedSoundState; // the process's last applied sound state
-
-int HeldModifiers() {
-    const auto held = [](int key) { return (::GetKeyState(key) & 0xFF00) != 0; };
-    return (held(VK_CONTROL) ? 2 : 0) | (held(VK_SHIFT) ? 4 : 0) | (held(VK_MENU) ? 1 : 0);
-}
 
 // A top-level system box of this process with this title.
 HWND FindOwnBox(const wchar_t* title) {
@@ -85,7 +81,7 @@ LRESULT CMainFrame::ApplySoundState(WPARAM state) {
 }
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
-    switch (ClassifyFrameMessage(msg->message, msg->wParam, msg->lParam, HeldModifiers(), GameHotKeys)) {
+    switch (ClassifyFrameMessage(msg->message, msg->wParam, msg->lParam, HeldModifierMask(), GameHotKeys)) {
     case FrameKeyAction::ForwardSwitch:
         PostToLauncher(msg->message, msg->wParam, msg->lParam);
         return TRUE;

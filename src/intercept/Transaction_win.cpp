@@ -133,7 +133,8 @@ void Reprotect(std::vector<Unprotected>& done) {
     done.clear();
 }
 
-// The other threads of the process, opened (not yet suspended).
+// The other threads of the process, opened with the rights to suspend them and move their instruction
+// pointers; the caller suspends them.
 std::vector<UniqueHandle> OtherThreads() {
     std::vector<UniqueHandle> threads;
     UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));

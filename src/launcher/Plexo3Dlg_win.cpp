@@ -14,6 +14,7 @@
 #include "framework/WinApp.h"
 #include "launcher/LauncherMenu.h"
 #include "launcher/TabStrip.h"
+#include "settings/HeldModifiers_win.h"
 #include "skin/SkinRect_win.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"
@@ -51,18 +52,6 @@ constexpr COLORREF Magenta = RGB(255, 0, 255);
 
 UniqueBitmap Skin(UINT id) {
     return UniqueBitmap(LoadSkinImage(AfxGetInstanceHandle(), id));
-}
-
-// The modifier mask of the moment: Alt 1, Ctrl 2, Shift 4.
-int CurrentModifierMask() {
-    int mask = 0;
-    if (::GetKeyState(VK_CONTROL) & 0x8000)
-        mask |= 2;
-    if (::GetKeyState(VK_SHIFT) & 0x8000)
-        mask |= 4;
-    if (::GetKeyState(VK_MENU) & 0x8000)
-        mask |= 1;
-    return mask;
 }
 
 struct UpdateCheckJob {
@@ -378,7 +367,7 @@ void CPlexo3Dlg::OpenAccountDialog() {
 BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
     const bool keyDown = msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN;
     if (keyDown && msg->lParam != ProgramMadeMark &&
-        MatchesHotKey(SwitchKey, static_cast<int>(msg->wParam), CurrentModifierMask())) {
+        MatchesHotKey(SwitchKey, static_cast<int>(msg->wParam), HeldModifierMask())) {
         SwitchToNextTab();
         return TRUE;
     }

@@ -2,12 +2,15 @@
 // them to "Statistic.ini" and telling the launcher windows to reload them.
 #include "settings/SettingDlg_win.h"
 
+#include "settings/HeldModifiers_win.h"
+
 #include <vector>
 
 #include "app/Program_win.h"
 #include "base/Product.h"
 #include "base/ProgramMessages.h"
 #include "framework/WinApp.h"
+#include "settings/HeldModifiers_win.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"
 
@@ -32,22 +35,6 @@ constexpr int WindowTextChars = 128;
 
 std::wstring SettingsFilePath() {
     return PathBesideProgram(product::StatisticFileName);
-}
-
-bool KeyIsDown(int virtualKey) {
-    return (::GetKeyState(virtualKey) & 0xFF00) != 0;
-}
-
-// The modifiers held at the moment of the key message being handled (the thread's key state).
-int HeldModifiers() {
-    int modifiers = 0;
-    if (KeyIsDown(VK_CONTROL))
-        modifiers |= ModCtrl;
-    if (KeyIsDown(VK_SHIFT))
-        modifiers |= ModShift;
-    if (KeyIsDown(VK_MENU))
-        modifiers |= ModAlt;
-    return modifiers;
 }
 
 BOOL CALLBACK CollectListener(HWND wnd, LPARAM param) {
@@ -157,7 +144,7 @@ BOOL CSettingDlg::PreTranslateMessage(MSG* msg) {
     const std::optional<KeyBox> box = FocusedBox();
     if (!box)
         return CDialog::PreTranslateMessage(msg);
-    const CapturedKey captured = CaptureKey(box->Box, key, HeldModifiers(), *box->KeyCode);
+    const CapturedKey captured = CaptureKey(box->Box, key, HeldModifierMask(), *box->KeyCode);
     *box->KeyCode = captured.KeyCode;
     box->Edit->SetWindowText(captured.Text);
     // The caret goes to the end of the text.

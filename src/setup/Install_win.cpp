@@ -250,16 +250,15 @@ std::wstring ScheduleSelfDelete() {
     if (!programAnsi || !folderAnsi)
         return {};
 
-    wchar_t temp[MAX_PATH] = {};
-    const DWORD tempLength = ::GetTempPathW(MAX_PATH, temp);
-    if (tempLength == 0 || tempLength >= MAX_PATH)
+    const std::wstring temp = TempFolder();
+    if (temp.empty())
         return {};
     // The temporary folder in its batch-safe form; the generated name itself is plain ASCII.
     const std::optional<std::string> tempAnsi = AnsiPathForBatch(FolderWithoutSlash(temp));
     if (!tempAnsi)
         return {};
     wchar_t unique[MAX_PATH] = {};
-    if (!::GetTempFileNameW(temp, L"DelSelf", 0, unique))
+    if (!::GetTempFileNameW(temp.c_str(), L"DelSelf", 0, unique))
         return {};
     const std::wstring batch = std::wstring(unique) + L".bat";
     const std::optional<std::string> nameAnsi = LosslessAnsi(FileNameOf(batch));

@@ -14,6 +14,7 @@
 #include "BuildHosts.h"
 #include "app/Program_win.h"
 #include "framework/HtmlDialog.h"
+#include "support/BrowserTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
 
 using namespace zarn;
@@ -138,19 +139,6 @@ std::vector<HWND> VisibleTitled(DWORD pid, const std::wstring& title) {
     return WindowsOf(pid, [&](HWND w) { return ::IsWindowVisible(w) && TitleOf(w) == title; });
 }
 
-void Command(HWND page, const std::wstring& verb, const std::wstring& argument) {
-    const std::wstring text = verb + L"\n" + argument;
-    COPYDATASTRUCT data{CDHtmlDialog::TestCommandData,
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
-                        const_cast<wchar_t*>(text.c_str())};
-    DWORD_PTR answer = 0;
-    ::SendMessageTimeoutW(page, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 10000, &answer);
-}
-
-std::wstring Http(const std::wstring& pathAndQuery) {
-    return std::wstring(L"http://") + build::PortalHost + pathAndQuery;
-}
-
 std::wstring SignIn(const std::wstring& pathAndQuery) {
     return std::wstring(L"http://") + build::SignInHost + pathAndQuery;
 }
@@ -175,10 +163,10 @@ class LoginProcess {
         return true;
     }
     bool CompletePage() {
-        Command(Page, L"complete", Http(L"/zarn/client/index.html?cid=4224"));
+        BrowserCommand(Page, L"complete", PortalUrl(L"/zarn/client/index.html?cid=4224"));
         return PumpUntil([&] { return ::IsWindowVisible(Page) != FALSE; });
     }
-    void Navigate(const std::wstring& url) { Command(Page, L"navigate", url); }
+    void Navigate(const std::wstring& url) { BrowserCommand(Page, L"navigate", url); }
     bool Ended(DWORD timeoutMs = 30000) {
         return PumpUntil([&] { return ::WaitForSingleObject(Process.Process.get(), 0) == WAIT_OBJECT_0; },
                          timeoutMs);
@@ -230,7 +218,7 @@ TEST(LoginFlow, AnAcceptedLoadGameHandsTheGameUrlToTheGameWindow) {
     EXPECT_TRUE(::EqualRect(&back, &page));
     EXPECT_TRUE(::GetWindowLongPtrW(login.Backdrop, GWL_EXSTYLE) & WS_EX_LAYERED);
 
-    const std::wstring game = Http(L"/zarn/game.html?server=5");
+    const std::wstring game = PortalUrl(L"/zarn/game.html?server=5");
     login.Navigate(L"app://loadgame/S5服-《雷霆》双线-abc|" + game);
     ASSERT_TRUE(PumpUntil([] { return Log.GameUrlReported; }));
     ASSERT_EQ(Log.Accounts.size(), 1u);
@@ -270,7 +258,7 @@ TEST(LoginFlow, ARefusedLoadGameNamesAccountAndServerThenCancels) {
     Log.Answer = 0;
     LoginProcess login(launcher.Wnd, 0);
     ASSERT_TRUE(login.ShowPage());
-    login.Navigate(L"app://loadgame/S5服-《雷霆》双线-abc|" + Http(L"/zarn/game.html?server=5"));
+    login.Navigate(L"app://loadgame/S5服-《雷霆》双线-abc|" + PortalUrl(L"/zarn/game.html?server=5"));
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil([&] {
         for (HWND w : VisibleTitled(login.Process.Pid, L"MirelCorvale"))
@@ -376,15 +364,15 @@ TEST(LoginFlow, TheCookieWatchClosesSignInAndTheSweepRemovesItsBox) {
     const std::wstring callback = SignIn(L"/qzone/callback.do?code=TESTCODE&state=zarn");
 
     // Without the cookie the window stays; a callback address inside another URL is no callback.
-    Command(page, L"complete", callback);
-    Command(page, L"cookie", callback + L"\nPauth\nPA0123");
-    Command(page, L"complete", Http(L"/other?next=") + callback);
+    BrowserCommand(page, L"complete", callback);
+    BrowserCommand(page, L"cookie", callback + L"\nPauth\nPA0123");
+    BrowserCommand(page, L"complete", PortalUrl(L"/other?next=") + callback);
     login.Navigate(L"app://minimize"); // a marker: the page's commands have run
     ASSERT_TRUE(PumpUntil([] { return Log.Minimized; }));
     EXPECT_TRUE(::IsWindowVisible(container));
     EXPECT_TRUE(::IsWindowVisible(page));
 
-    Command(page, L"box", L"");
+    BrowserCommand(page, L"box", L"");
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil([&] {
         const std::vector<HWND> found =
@@ -392,7 +380,7 @@ TEST(LoginFlow, TheCookieWatchClosesSignInAndTheSweepRemovesItsBox) {
         box = found.empty() ? nullptr : found.front();
         return box != nullptr;
     }));
-    Command(page, L"complete", callback);
+    BrowserCommand(page, L"complete", callback);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(container); })) << "the cookie closes the window";
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); })) << "the sweep destroys the box the page owns";
     EXPECT_FALSE(::IsWindowVisible(page));

@@ -11,12 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "BuildHosts.h"
 #include "app/Program_win.h"
 #include "base/ProgramMessages.h"
-#include "framework/BrowserTestCommands.h"
 #include "dialogs/FavDlg_win.h"
 #include "framework/HtmlDialog.h"
+#include "support/BrowserTestSupport_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"
@@ -25,10 +24,6 @@ using namespace zarn;
 using namespace zarn::test;
 
 namespace {
-
-std::wstring Http(const std::wstring& pathAndQuery) {
-    return std::wstring(L"http://") + build::PortalHost + pathAndQuery;
-}
 
 RECT WindowRect(HWND w) {
     RECT r{};
@@ -40,15 +35,6 @@ DWORD PidOf(HWND w) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(w, &pid);
     return pid;
-}
-
-void Command(HWND target, const std::wstring& verb, const std::wstring& argument) {
-    const std::wstring text = verb + L"\n" + argument;
-    COPYDATASTRUCT data{BrowserTestCommandData, static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
-                        const_cast<wchar_t*>(text.c_str())};
-    DWORD_PTR answer = 0;
-    ::SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 10000,
-                          &answer);
 }
 
 struct TopSearch {
@@ -87,16 +73,11 @@ class Notes {
     const std::wstring& Path() const { return Path_; }
 
     std::vector<std::wstring> Of(DWORD pid) const {
-        const std::string bytes = ReadFileBytes(Path_);
-        const int n =
-            ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-        std::wstring text(static_cast<size_t>(n), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
         const std::wstring prefix = std::to_wstring(pid) + L" ";
         std::vector<std::wstring> lines;
-        for (size_t at = 0, end; (end = text.find(L'\n', at)) != std::wstring::npos; at = end + 1)
-            if (text.compare(at, prefix.size(), prefix) == 0)
-                lines.push_back(text.substr(at + prefix.size(), end - at - prefix.size()));
+        for (const std::wstring& line : FileLines(Path_))
+            if (line.compare(0, prefix.size(), prefix) == 0)
+                lines.push_back(line.substr(prefix.size()));
         return lines;
     }
     size_t Count(DWORD pid, const std::wstring& line) const {
@@ -161,8 +142,8 @@ class GameWindow : public ::testing::Test {
         game.Pid = PidOf(page);
         game.Process.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, game.Pid));
         Seen.insert(game.Pid);
-        Command(page, L"complete", Http(L"/zarn/client/index.html?cid=4224"));
-        Command(page, L"navigate", L"app://loadgame/S5服-《雷霆》双线-" + account + L"|" + GameUrl());
+        BrowserCommand(page, L"complete", PortalUrl(L"/zarn/client/index.html?cid=4224"));
+        BrowserCommand(page, L"navigate", L"app://loadgame/S5服-《雷霆》双线-" + account + L"|" + GameUrl());
         return game;
     }
     // Waits for the game's frame to become a child of the launcher.
@@ -207,7 +188,7 @@ class GameWindow : public ::testing::Test {
         ASSERT_TRUE(WaitForFrame(game));
         ASSERT_TRUE(N.WaitFor(game.Pid, L"muted 0"));
     }
-    static std::wstring GameUrl() { return Http(L"/zarn/game.html?server=5"); }
+    static std::wstring GameUrl() { return PortalUrl(L"/zarn/game.html?server=5"); }
 
     Notes N;
     LauncherProcess L;
@@ -249,7 +230,7 @@ TEST_F(GameWindow, TheRoadOfLoginsTabsAndTheHallUpToTheLaunchersExit) {
 
     // The completed page puts the frame into the launcher's game area and shows it.
     EXPECT_FALSE(Shown(first.Frame));
-    Command(first.View, L"complete", GameUrl());
+    BrowserCommand(first.View, L"complete", GameUrl());
     RECT client{};
     ::GetClientRect(L.Window(), &client);
     EXPECT_TRUE(WaitFor([&] {
@@ -263,7 +244,7 @@ TEST_F(GameWindow, TheRoadOfLoginsTabsAndTheHallUpToTheLaunchersExit) {
     ::PostMessageW(L.Window(), UM_ADDACCOUNTCHOICE, 1, 0);
     Game second = LogIn(L"bob");
     ASSERT_TRUE(WaitForFrame(second));
-    Command(second.View, L"complete", GameUrl());
+    BrowserCommand(second.View, L"complete", GameUrl());
     EXPECT_TRUE(WaitFor([&] { return Shown(second.Frame) && !Shown(first.Frame); }));
     EXPECT_TRUE(WaitFor([&] { return LoggedPaths(LogStart, "/login.htm").size() == 2; }));
     EXPECT_EQ(LoggedPaths(LogStart, "/login.htm").back(), "/login.htm?tag=zarn&ver=3.0.0.2&uid=bob&index=2");
@@ -304,7 +285,7 @@ TEST_F(GameWindow, TheRoadOfLoginsTabsAndTheHallUpToTheLaunchersExit) {
     ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
     Game hall;
     ASSERT_TRUE(WaitForHall(hall));
-    Command(hall.View, L"complete", Http(L"/webgame.htm"));
+    BrowserCommand(hall.View, L"complete", PortalUrl(L"/webgame.htm"));
     EXPECT_TRUE(WaitFor([&] { return Shown(hall.Frame) && !Shown(second.Frame) && !Shown(first.Frame); }));
     ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
     EXPECT_TRUE(WaitFor([&] { return !Shown(hall.Frame) && Shown(second.Frame); }));
@@ -341,7 +322,7 @@ TEST_F(GameWindow, ABrowserBoxThatWouldBlockTheCloseIsDestroyed) {
     Game game;
     StartWithTab(game);
     // The page opens a modal box while it is being torn down, as an unload handler may.
-    Command(game.View, L"boxonclose", L"来自网页的消息");
+    BrowserCommand(game.View, L"boxonclose", L"来自网页的消息");
     ::PostMessageW(game.Frame, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(game.Ended(10000));
     EXPECT_EQ(N.Count(game.Pid, L"box destroyed"), 1u);
@@ -383,8 +364,8 @@ TEST_F(GameWindow, CtrlDAndF5InTheFrame) {
     EXPECT_EQ(SaveFavourite(game.Pid, L""),
               "[DEFAULT]\r\nBASEURL=\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n"
               "=19,2\r\n[InternetShortcut]\r\nURL=\r\nIDList=\r\n");
-    Command(game.View, L"title", L"Zarn - 5服");
-    Command(game.View, L"complete", GameUrl());
+    BrowserCommand(game.View, L"title", L"Zarn - 5服");
+    BrowserCommand(game.View, L"complete", GameUrl());
     ::PostMessageW(game.Frame, WM_CHAR, 4, 0x00200001);
     const std::string address = Ansi(GameUrl());
     EXPECT_EQ(SaveFavourite(game.Pid, L"Zarn - 5服"),
@@ -430,17 +411,17 @@ TEST_F(GameWindow, TheHallsEntergameLinksStartALauncherOfferTheDownloadOrRefuse)
     Game hall;
     ASSERT_TRUE(WaitForHall(hall));
     // A code whose launcher is installed starts it with no arguments.
-    Command(hall.View, L"navigate", L"app://entergame|zarn");
+    BrowserCommand(hall.View, L"navigate", L"app://entergame|zarn");
     EXPECT_TRUE(N.WaitFor(hall.Pid, L"launch " + InstallFolder() + L"\\Zarn.exe"));
     // A code with nothing installed asks; declining opens the address the link gave.
-    Command(hall.View, L"navigate", L"app://entergame|zarn2/|" + Http(L"/zarn2/"));
+    BrowserCommand(hall.View, L"navigate", L"app://entergame|zarn2/|" + PortalUrl(L"/zarn2/"));
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = FindTitled(hall.Pid, L"Mirel游戏大厅")) != nullptr; }));
     EXPECT_NE(StaticTexts(box).find(L"下载Mirel登录器"), std::wstring::npos);
     ClickButton(box, 5001);
-    EXPECT_TRUE(N.WaitFor(hall.Pid, L"open " + Http(L"/zarn2/")));
+    EXPECT_TRUE(N.WaitFor(hall.Pid, L"open " + PortalUrl(L"/zarn2/")));
     // Accepting runs the client download for the code: its configuration page is fetched.
-    Command(hall.View, L"navigate", L"app://entergame|zarn2");
+    BrowserCommand(hall.View, L"navigate", L"app://entergame|zarn2");
     ASSERT_TRUE(WaitFor([&] { return (box = FindTitled(hall.Pid, L"Mirel游戏大厅")) != nullptr; }));
     ClickButton(box, 5000);
     HWND download = nullptr;
@@ -451,8 +432,8 @@ TEST_F(GameWindow, TheHallsEntergameLinksStartALauncherOfferTheDownloadOrRefuse)
     ::PostMessageW(download, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(download); }));
     // Codes that could name another file are refused without a question.
-    Command(hall.View, L"navigate", L"app://entergame|..\\..\\Windows\\notepad");
-    Command(hall.View, L"navigate", L"app://entergame|");
+    BrowserCommand(hall.View, L"navigate", L"app://entergame|..\\..\\Windows\\notepad");
+    BrowserCommand(hall.View, L"navigate", L"app://entergame|");
     EXPECT_TRUE(WaitFor([&] { return N.Count(hall.Pid, L"entergame refused") == 2; }));
     EXPECT_EQ(FindTitled(hall.Pid, L"Mirel游戏大厅"), nullptr);
 }

@@ -12,6 +12,7 @@
 
 #include "base/Product.h"
 #include "app/Program_win.h"
+#include "base/Strings.h"
 #include "setup/Install_win.h"
 #include "setup/SelfDeleteBatch.h"
 #include "setup/Shortcuts.h"
@@ -51,7 +52,7 @@ class Uninstall : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetProgramState();
-        BatchesBefore = MatchingFiles(TempFolder(), L"Del*.tmp.bat");
+        BatchesBefore = MatchingFiles(FolderWithoutSlash(TempFolder()), L"Del*.tmp.bat");
     }
     void TearDown() override {
         ResetProgramState();
@@ -86,7 +87,7 @@ class Uninstall : public ::testing::Test {
 
     std::vector<std::wstring> NewBatches() const {
         std::vector<std::wstring> fresh;
-        for (const std::wstring& f : MatchingFiles(TempFolder(), L"Del*.tmp.bat"))
+        for (const std::wstring& f : MatchingFiles(FolderWithoutSlash(TempFolder()), L"Del*.tmp.bat"))
             if (std::find(BatchesBefore.begin(), BatchesBefore.end(), f) == BatchesBefore.end())
                 fresh.push_back(f);
         return fresh;

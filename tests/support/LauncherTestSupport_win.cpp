@@ -82,8 +82,8 @@ void SetNextPeer(const std::wstring& mode, const std::wstring& title, const std:
     WriteText(PeerFolder() + L"\\next.txt", L"mode=" + mode + L"\ntitle=" + title + L"\nlog=" + log + L"\n");
 }
 
-std::vector<std::wstring> PeerLog(const std::wstring& log) {
-    const std::wstring text = Wide(ReadFileBytes(PeerFolder() + L"\\" + log));
+std::vector<std::wstring> FileLines(const std::wstring& path) {
+    const std::wstring text = Wide(ReadFileBytes(path));
     std::vector<std::wstring> lines;
     size_t at = 0;
     while (at < text.size()) {
@@ -94,6 +94,10 @@ std::vector<std::wstring> PeerLog(const std::wstring& log) {
         at = end + 1;
     }
     return lines;
+}
+
+std::vector<std::wstring> PeerLog(const std::wstring& log) {
+    return FileLines(PeerFolder() + L"\\" + log);
 }
 
 std::wstring WaitForPeerLine(const std::wstring& log, const std::wstring& prefix, DWORD timeoutMs) {

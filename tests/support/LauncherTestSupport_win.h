@@ -17,6 +17,8 @@ std::wstring PeerFolder();
 // What the next "/newgm" stand-in does: "cancel", "login" (sends title), "titleonly", "frameonly";
 // its log goes to `log`.
 void SetNextPeer(const std::wstring& mode, const std::wstring& title, const std::wstring& log);
+// The complete lines of a UTF-8 text file that may still be growing.
+std::vector<std::wstring> FileLines(const std::wstring& path);
 // The lines a stand-in logged so far.
 std::vector<std::wstring> PeerLog(const std::wstring& log);
 // Waits until the log has a line starting with prefix; the line, or empty on time-out.

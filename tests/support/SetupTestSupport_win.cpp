@@ -128,15 +128,6 @@ std::vector<std::wstring> MatchingFiles(const std::wstring& folder, const std::w
     return files;
 }
 
-std::wstring TempFolder() {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    std::wstring folder(temp);
-    if (!folder.empty() && folder.back() == L'\\')
-        folder.pop_back();
-    return folder;
-}
-
 FlashVersionOverride::FlashVersionOverride(const wchar_t* version) {
     HadValue_ = ReadString(HKEY_LOCAL_MACHINE, FlashKey, L"CurrentVersion", Old_);
     if (version)

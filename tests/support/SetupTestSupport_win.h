@@ -33,7 +33,6 @@ void EndProcess(DWORD pid);
 
 // Files in folder whose names match the pattern (e.g. L"Del*.tmp.bat"), full paths.
 std::vector<std::wstring> MatchingFiles(const std::wstring& folder, const std::wstring& pattern);
-std::wstring TempFolder(); // without trailing backslash
 
 // Sets HKLM "SOFTWARE\Macromedia\FlashPlayer" "CurrentVersion" (nullptr: removes the key) for a scope
 // and puts the earlier state back afterwards.

@@ -14,7 +14,6 @@
 namespace zarn::test {
 namespace {
 
-
 void DeleteTree(const std::wstring& folder) {
     std::wstring from = folder;
     from.push_back(L'\0'); // SHFileOperation wants a double-NUL-terminated list
@@ -44,7 +43,9 @@ std::wstring ZarnExe() {
     return TestExeFolder() + L"Zarn.exe";
 }
 
-std::wstring ZarnTestBuildExe() { return TestExeFolder() + L"testbuild\\Zarn.exe"; }
+std::wstring ZarnTestBuildExe() {
+    return TestExeFolder() + L"testbuild\\Zarn.exe";
+}
 
 std::wstring TestStateFolder() {
     const std::wstring folder = TestExeFolder() + L"test-state";
