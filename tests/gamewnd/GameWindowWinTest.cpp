@@ -25,12 +25,6 @@ using namespace zarn::test;
 
 namespace {
 
-RECT WindowRect(HWND w) {
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    return r;
-}
-
 DWORD PidOf(HWND w) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(w, &pid);

@@ -16,12 +16,6 @@ using namespace zarn::test;
 
 namespace {
 
-RECT WindowRect(HWND w) {
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    return r;
-}
-
 RECT WorkArea() {
     RECT r{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);

@@ -224,6 +224,12 @@ void LauncherProcess::PostKey(UINT key) const {
     ::PostMessageW(Window_, WM_KEYDOWN, key, 1);
 }
 
+RECT WindowRect(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return r;
+}
+
 POINT ClientToScreenPoint(HWND window, int x, int y) {
     POINT p{x, y};
     ::ClientToScreen(window, &p);

@@ -75,6 +75,8 @@ class LauncherProcess {
     HWND Window_ = nullptr;
 };
 
+// A window's rectangle on screen (read without asking the window's thread).
+RECT WindowRect(HWND window);
 // The launcher window's client point in screen coordinates.
 POINT ClientToScreenPoint(HWND window, int x, int y);
 
