@@ -30,17 +30,38 @@ target_compile_options(zarn_win PRIVATE ${ZARN_WARNINGS})
 
 set(ZARN_RESOURCES ${CMAKE_SOURCE_DIR}/src/res/Zarn.rc)
 file(GLOB_RECURSE ZARN_RESOURCE_DEPENDS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/*)
+
+# Every skin PNG also goes in as the colour-keyed bitmap the loader would make of it, which the loader
+# takes first: a window then shows without waiting for an image decoder. The login's backdrop (129)
+# keeps its alpha and is drawn from its PNG.
+set(ZARN_SKIN_BITMAP_IDS 131 132 133 134 135 136 137 138 139 140 141 142 148 149 150 151 152 153 162)
+set(ZARN_SKIN_BITMAP_DIR ${ZARN_GENERATED_DIR}/skin)
+set(ZARN_SKIN_PNGS ${ZARN_SKIN_BITMAP_IDS})
+list(TRANSFORM ZARN_SKIN_PNGS PREPEND ${CMAKE_SOURCE_DIR}/src/res/png/)
+list(TRANSFORM ZARN_SKIN_PNGS APPEND .png)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(
+  OUTPUT ${ZARN_SKIN_BITMAP_DIR}/SkinBitmaps.rc
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/skin-bitmaps.py ${CMAKE_SOURCE_DIR}/src/res/png
+          ${ZARN_SKIN_BITMAP_DIR} ${ZARN_SKIN_BITMAP_IDS}
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/skin-bitmaps.py ${ZARN_SKIN_PNGS}
+  COMMENT "Skin bitmaps from the skin PNGs")
+add_custom_target(zarn_skin_bitmaps DEPENDS ${ZARN_SKIN_BITMAP_DIR}/SkinBitmaps.rc)
+list(APPEND ZARN_RESOURCE_DEPENDS ${ZARN_SKIN_BITMAP_DIR}/SkinBitmaps.rc)
+string(APPEND CMAKE_RC_FLAGS " -I${ZARN_SKIN_BITMAP_DIR}")
 set_source_files_properties(${ZARN_RESOURCES} PROPERTIES OBJECT_DEPENDS "${ZARN_RESOURCE_DEPENDS}")
 
 add_executable(Zarn WIN32 ${ZARN_ENTRY_SOURCE} ${ZARN_TESTBUILD_OFF} ${ZARN_RESOURCES})
 target_link_libraries(Zarn PRIVATE zarn_win)
 target_compile_options(Zarn PRIVATE ${ZARN_WARNINGS})
 target_link_options(Zarn PRIVATE -municode ${ZARN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
+add_dependencies(Zarn zarn_skin_bitmaps)
 
 add_executable(ZarnTestBuild WIN32 ${ZARN_ENTRY_SOURCE} ${ZARN_TESTBUILD_ON} ${ZARN_RESOURCES})
 target_link_libraries(ZarnTestBuild PRIVATE zarn_win)
 target_compile_options(ZarnTestBuild PRIVATE ${ZARN_WARNINGS})
 target_link_options(ZarnTestBuild PRIVATE -municode ${ZARN_STATIC_LINK})
+add_dependencies(ZarnTestBuild zarn_skin_bitmaps)
 set_target_properties(ZarnTestBuild PROPERTIES OUTPUT_NAME Zarn RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testbuild)
 
 # GoogleTest from Debian's sources, cross-compiled.
@@ -56,7 +77,7 @@ target_include_directories(zarn_wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(zarn_wintests PRIVATE zarn_win gtest gtest_main)
 target_compile_options(zarn_wintests PRIVATE ${ZARN_WARNINGS})
 target_link_options(zarn_wintests PRIVATE ${ZARN_STATIC_LINK})
-add_dependencies(zarn_wintests Zarn ZarnTestBuild zarn_gamepeer zarn_markerinstaller)
+add_dependencies(zarn_wintests zarn_skin_bitmaps Zarn ZarnTestBuild zarn_gamepeer zarn_markerinstaller)
 
 # The stand-in game-window process the launcher's test build starts in the tests.
 add_executable(zarn_gamepeer WIN32 ${CMAKE_SOURCE_DIR}/tests/peer/GamePeer_win.cpp)

@@ -1,6 +1,7 @@
-// Start-up benchmark: starts a program, waits for its first visible top-level window, and prints the
-// time from CreateProcess to that window (median of N runs) and the peak working set at that moment.
-//   startupbench.exe <runs> <program> [arguments...]
+// Start-up benchmark: starts programs, waits for each one's first visible top-level window, and prints
+// per program the time from CreateProcess to that window (median of N runs) and the peak working set
+// at that moment. The programs take turns run by run, so that a drift of the machine weighs on all alike.
+//   startupbench.exe <runs> <program|arguments> ...     one line "ms MB" per program, in order
 #include <windows.h>
 #include <psapi.h>
 
@@ -40,9 +41,18 @@ bool RunOnce(const std::wstring& program, const std::wstring& arguments, Sample&
     LARGE_INTEGER frequency, start, now;
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &pi))
+    // The launcher starts a login process of its own; a kill-on-close job takes it down with the run.
+    HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                          nullptr, nullptr, &si, &pi)) {
+        ::CloseHandle(job);
         return false;
+    }
+    ::AssignProcessToJobObject(job, pi.hProcess);
+    ::ResumeThread(pi.hThread);
     WindowSearch search{pi.dwProcessId, false};
     bool ended = false;
     for (;;) {
@@ -60,8 +70,9 @@ bool RunOnce(const std::wstring& program, const std::wstring& arguments, Sample&
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof(memory);
     ::GetProcessMemoryInfo(pi.hProcess, &memory, sizeof(memory));
-    ::TerminateProcess(pi.hProcess, 0);
+    ::TerminateJobObject(job, 0);
     ::WaitForSingleObject(pi.hProcess, 10000);
+    ::CloseHandle(job);
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
     if (!search.Found || ended)
@@ -81,25 +92,36 @@ double Median(std::vector<double> values) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fputs("usage: startupbench <runs> <program> [arguments...]\n", stderr);
+        std::fputs("usage: startupbench <runs> <program|arguments> ...\n", stderr);
         return 2;
     }
     const int runs = std::max(1, _wtoi(argv[1]));
-    const std::wstring program = argv[2];
-    std::wstring arguments;
-    for (int i = 3; i < argc; ++i)
-        arguments += std::wstring(L" ") + argv[i];
-
-    std::vector<double> times, peaks;
-    for (int i = 0; i < runs; ++i) {
-        Sample sample;
-        if (!RunOnce(program, arguments, sample)) {
-            std::fputs("no window appeared\n", stderr);
-            return 1;
-        }
-        times.push_back(sample.Milliseconds);
-        peaks.push_back(sample.PeakMegabytes);
+    struct Program {
+        std::wstring Path, Arguments;
+        std::vector<double> Times, Peaks;
+    };
+    std::vector<Program> programs;
+    for (int i = 2; i < argc; ++i) {
+        const std::wstring spec = argv[i];
+        const size_t bar = spec.find(L'|');
+        Program program;
+        program.Path = spec.substr(0, bar);
+        if (bar != std::wstring::npos)
+            program.Arguments = L" " + spec.substr(bar + 1);
+        programs.push_back(program);
     }
-    std::printf("%.1f %.1f\n", Median(times), Median(peaks));
+    for (int run = 0; run < runs; ++run) {
+        for (Program& program : programs) {
+            Sample sample;
+            if (!RunOnce(program.Path, program.Arguments, sample)) {
+                std::fwprintf(stderr, L"%ls: no window appeared\n", program.Path.c_str());
+                return 1;
+            }
+            program.Times.push_back(sample.Milliseconds);
+            program.Peaks.push_back(sample.PeakMegabytes);
+        }
+    }
+    for (const Program& program : programs)
+        std::printf("%.1f %.1f\n", Median(program.Times), Median(program.Peaks));
     return 0;
 }

@@ -64,7 +64,10 @@ BOOL CBtnEx::SetImage(HBITMAP strip, BOOL resize) {
 void CBtnEx::SetToolTip(const std::wstring& text) {
     ToolTipText = text;
     HasToolTip = TRUE;
-    if (ToolTip.GetSafeHwnd())
+}
+
+void CBtnEx::CreateToolTip() {
+    if (ToolTip.GetSafeHwnd() || !GetSafeHwnd())
         return;
     if (ToolTip.Create(GetSafeHwnd())) {
         ToolTip.AddCallbackTool(GetSafeHwnd(), 0);
@@ -73,6 +76,9 @@ void CBtnEx::SetToolTip(const std::wstring& text) {
 }
 
 BOOL CBtnEx::PreTranslateMessage(MSG* msg) {
+    if (HasToolTip && msg->hwnd == GetSafeHwnd() && msg->message >= WM_MOUSEFIRST &&
+        msg->message <= WM_MOUSELAST)
+        CreateToolTip();
     if (HasToolTip && ToolTip.GetSafeHwnd())
         ToolTip.RelayEvent(msg);
     return CButton::PreTranslateMessage(msg);

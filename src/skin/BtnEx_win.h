@@ -17,6 +17,9 @@ class CBtnEx : public CButton {
     // Makes the frames from `strip` (width / 4 x height); resize: the button takes the frame's size.
     // The strip is only read.
     BOOL SetImage(HBITMAP strip, BOOL resize);
+    // Sets the tooltip's text. The tooltip window itself comes with the first mouse message over the
+    // button: a tooltip is a window of its own, and a dialog full of buttons would otherwise make them
+    // all before it could show.
     void SetToolTip(const std::wstring& text);
     // Forgets hover and mouse tracking (after the button moved away under the mouse).
     void ClearHover() {
@@ -48,6 +51,8 @@ class CBtnEx : public CButton {
     LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
 
   private:
+    void CreateToolTip();
+
     void DrawFrame(HDC dc, int frame, int width, int height);
     void DrawLabel(HDC dc, int frame);
 };

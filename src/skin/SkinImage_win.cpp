@@ -1,5 +1,5 @@
-// LoadSkinImage: decodes a PNG resource with the process's GDI+ and applies the colour-key rule of
-// SkinPixel.h.
+// LoadSkinImage: takes a plain bitmap resource (the build makes one of every skin PNG), or decodes the
+// PNG resource with the process's GDI+ and applies the colour-key rule of SkinPixel.h.
 #include "skin/SkinImage_win.h"
 
 #include <objidl.h>
@@ -80,6 +80,12 @@ HBITMAP LoadSkinImage(HINSTANCE instance, UINT id) {
         return nullptr;
     if (HBITMAP plain = ::LoadBitmapW(instance, MAKEINTRESOURCEW(id)))
         return plain;
+    return LoadSkinPng(instance, id);
+}
+
+HBITMAP LoadSkinPng(HINSTANCE instance, UINT id) {
+    if (!instance)
+        return nullptr;
     // GDI+ belongs to the process's session (the application object's); a load never starts it.
     if (!GdiplusSession::Active())
         return nullptr;

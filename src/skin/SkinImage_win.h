@@ -13,4 +13,8 @@ inline constexpr COLORREF SkinKeyColor = RGB(255, 0, 255);
 // while a GdiplusSession is up (framework/GdiplusSession.h); without one the result is null.
 HBITMAP LoadSkinImage(HINSTANCE instance, UINT id);
 
+// The PNG half of LoadSkinImage: the "PNG" resource `id` decoded and colour-keyed into a new 32-bit
+// DIB section, whether or not a bitmap resource of that number exists.
+HBITMAP LoadSkinPng(HINSTANCE instance, UINT id);
+
 } // namespace zarn

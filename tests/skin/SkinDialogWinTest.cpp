@@ -184,9 +184,40 @@ HWND ToolOf(CBtnEx& button) {
         return nullptr;
     return info.hwnd;
 }
+
+// A mouse message over the button, as the message loop hands it on.
+void MouseOver(CBtnEx& button) {
+    MSG msg{button.GetSafeHwnd(),
+            WM_MOUSEMOVE,
+            0,
+            MAKELPARAM(2, 2),
+            static_cast<DWORD>(::GetMessageTime()),
+            {2, 2}};
+    button.PreTranslateMessage(&msg);
+}
 } // namespace
 
+TEST_F(SkinDialog, ATooltipWindowComesWithTheFirstMouseMessageOverItsButton) {
+    CBtnEx& close = dialog.CloseButton;
+    ASSERT_TRUE(close.HasToolTip);
+    EXPECT_EQ(close.ToolTip.GetSafeHwnd(), nullptr);
+    const int before = CountToolTipWindows();
+    // Another window's message, or a key, makes none.
+    MSG key{close.GetSafeHwnd(), WM_KEYDOWN, VK_SPACE, 0, 0, {}};
+    close.PreTranslateMessage(&key);
+    MSG elsewhere{dialog.GetSafeHwnd(), WM_MOUSEMOVE, 0, 0, 0, {}};
+    close.PreTranslateMessage(&elsewhere);
+    EXPECT_EQ(CountToolTipWindows(), before);
+    MouseOver(close);
+    MouseOver(close);
+    EXPECT_EQ(CountToolTipWindows(), before + 1);
+    EXPECT_EQ(ToolOf(close), close.GetSafeHwnd());
+    EXPECT_EQ(::SendMessageW(close.ToolTip.GetSafeHwnd(), TTM_GETDELAYTIME, TTDT_INITIAL, 0), 660);
+}
+
 TEST_F(SkinDialog, ASecondSetSkinLaysOutWithTheGapAndKeepsOwnershipAndTooltips) {
+    for (CBtnEx* button : {&dialog.CloseButton, &dialog.MaximizeButton, &dialog.MinimizeButton})
+        MouseOver(*button);
     const int tooltips = CountToolTipWindows();
     dialog.ButtonGap = 6;
     dialog.ButtonRightMargin = 3;
@@ -215,10 +246,13 @@ TEST_F(SkinDialog, ASecondSetSkinLaysOutWithTheGapAndKeepsOwnershipAndTooltips) 
     EXPECT_EQ(ChildRect(dialog, 50001).right, rights.Minimize);
     EXPECT_EQ(ChildRect(dialog, 50001).right - ChildRect(dialog, 50001).left, 27);
 
-    // Each re-created button has its tooltip, for its new window; the old tooltips are gone.
+    // The old tooltips are gone with their buttons; each re-created button has its tooltip again, for
+    // its new window.
+    EXPECT_EQ(CountToolTipWindows(), tooltips - 3);
     for (CBtnEx* button : {&dialog.CloseButton, &dialog.MaximizeButton, &dialog.MinimizeButton}) {
         ASSERT_NE(button->GetSafeHwnd(), nullptr);
         EXPECT_TRUE(button->HasToolTip);
+        MouseOver(*button);
         EXPECT_EQ(ToolOf(*button), button->GetSafeHwnd()) << button->ToolTipText.size();
     }
     EXPECT_EQ(dialog.CloseButton.ToolTipText, L"关闭");

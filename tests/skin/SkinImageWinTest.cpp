@@ -1,6 +1,8 @@
 // LoadSkinImage against the program's own resources, with the test program's GDI+ session and without.
 #include <windows.h>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "framework/Gdi.h"
@@ -11,6 +13,30 @@
 #include "support/SkinTestSupport_win.h"
 
 using namespace zarn;
+
+namespace {
+constexpr UINT SkinIds[] = {131, 132, 133, 134, 135, 136, 137, 138, 139, 140,
+                            141, 142, 148, 149, 150, 151, 152, 153, 162};
+
+// A bitmap's pixels as top-down 0x00RRGGBB values.
+std::vector<COLORREF> Pixels(HBITMAP bitmap) {
+    const SIZE size = BitmapSize(bitmap);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<COLORREF> pixels(static_cast<size_t>(size.cx) * size.cy);
+    WindowDC screen(nullptr);
+    if (::GetDIBits(screen.get(), bitmap, 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS) != size.cy)
+        pixels.clear();
+    for (COLORREF& p : pixels)
+        p &= 0xFFFFFF;
+    return pixels;
+}
+} // namespace
 
 TEST(SkinImage, NullInstanceAndMissingResourcesGiveNull) {
     EXPECT_EQ(LoadSkinImage(nullptr, 133), nullptr);
@@ -25,9 +51,11 @@ TEST(SkinImage, EveryCallGivesANewOpaqueBitmapOfThePngsSize) {
     const SIZE size = BitmapSize(first.get());
     EXPECT_EQ(size.cx, 228);
     EXPECT_EQ(size.cy, 23);
-    BITMAP info{};
-    ::GetObjectW(first.get(), sizeof(info), &info);
-    EXPECT_EQ(info.bmBitsPixel, 32);
+    // A decoded PNG is a 32-bit DIB section.
+    UniqueBitmap decoded(LoadSkinPng(::GetModuleHandleW(nullptr), 133));
+    DIBSECTION info{};
+    ASSERT_EQ(::GetObjectW(decoded.get(), sizeof(info), &info), static_cast<int>(sizeof(info)));
+    EXPECT_EQ(info.dsBm.bmBitsPixel, 32);
     // The picture is upright: the rounded corner's transparent pixel is at the top left, the same in
     // both copies; deleting one leaves the other intact.
     EXPECT_EQ(test::BitmapPixel(first.get(), 0, 0), SkinKeyColor);
@@ -51,24 +79,40 @@ TEST(SkinImage, LoadsUseTheProcesssGdiplusAndNeverStartItThemselves) {
     ASSERT_TRUE(GdiplusSession::Active());
     const unsigned starts = GdiplusSession::StartCount();
     for (int i = 0; i < 40; ++i) {
-        UniqueBitmap image(LoadSkinImage(::GetModuleHandleW(nullptr), 131 + i % 7));
+        UniqueBitmap image(LoadSkinPng(::GetModuleHandleW(nullptr), 131 + i % 7));
         EXPECT_TRUE(image) << i;
     }
     EXPECT_EQ(GdiplusSession::StartCount(), starts);
 }
 
-TEST(SkinImage, WithoutAGdiplusSessionAPngGivesNull) {
+TEST(SkinImage, EverySkinBitmapIsItsPngAsTheProgramDecodesIt) {
+    for (UINT id : SkinIds) {
+        UniqueBitmap plain(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
+        UniqueBitmap decoded(LoadSkinPng(::GetModuleHandleW(nullptr), id));
+        ASSERT_TRUE(plain && decoded) << id;
+        EXPECT_EQ(BitmapSize(plain.get()).cx, BitmapSize(decoded.get()).cx) << id;
+        EXPECT_EQ(BitmapSize(plain.get()).cy, BitmapSize(decoded.get()).cy) << id;
+        const std::vector<COLORREF> a = Pixels(plain.get()), b = Pixels(decoded.get());
+        ASSERT_FALSE(a.empty()) << id;
+        EXPECT_TRUE(a == b) << id;
+    }
+    // The login's backdrop keeps its alpha: it has no bitmap of its own.
+    EXPECT_EQ(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(129)), nullptr);
+}
+
+TEST(SkinImage, WithoutAGdiplusSessionAPngGivesNullAndABitmapStillLoads) {
     {
         test::WithoutGdiplus none;
         ASSERT_FALSE(GdiplusSession::Active());
         const unsigned starts = GdiplusSession::StartCount();
-        EXPECT_EQ(LoadSkinImage(::GetModuleHandleW(nullptr), 133), nullptr);
-        EXPECT_EQ(LoadSkinImage(::GetModuleHandleW(nullptr), 131), nullptr);
+        EXPECT_EQ(LoadSkinPng(::GetModuleHandleW(nullptr), 133), nullptr);
+        EXPECT_EQ(LoadSkinImage(::GetModuleHandleW(nullptr), 129), nullptr);
+        EXPECT_TRUE(UniqueBitmap(LoadSkinImage(::GetModuleHandleW(nullptr), 133)));
         EXPECT_EQ(GdiplusSession::StartCount(), starts);
         // A session of one's own is enough.
         GdiplusSession own;
         ASSERT_TRUE(own.ok());
-        EXPECT_TRUE(UniqueBitmap(LoadSkinImage(::GetModuleHandleW(nullptr), 133)));
+        EXPECT_TRUE(UniqueBitmap(LoadSkinPng(::GetModuleHandleW(nullptr), 133)));
     }
-    EXPECT_TRUE(UniqueBitmap(LoadSkinImage(::GetModuleHandleW(nullptr), 133)));
+    EXPECT_TRUE(UniqueBitmap(LoadSkinPng(::GetModuleHandleW(nullptr), 133)));
 }
