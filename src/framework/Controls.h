@@ -79,4 +79,11 @@ class CToolTipCtrl : public CWnd {
     void RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
 };
 
+// A message of the mouse, in the client area or over the frame: what a tooltip is relayed. A tooltip
+// is a window of its own, slow to make, so its owner can make it at the first of these.
+inline bool IsMouseMessage(UINT msg) {
+    return (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+           (msg >= WM_NCMOUSEMOVE && msg <= WM_NCXBUTTONDBLCLK);
+}
+
 } // namespace zarn

@@ -47,6 +47,8 @@ enum SkinImage : UINT {
 };
 // The update check's answer, posted from its thread: wParam 1 when the published key differs.
 constexpr UINT UM_UPDATECHECKED = WM_APP + 0x102;
+// Posted to itself by the set-up: start the first login.
+constexpr UINT UM_STARTLOGIN = WM_APP + 0x104;
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF Magenta = RGB(255, 0, 255);
 
@@ -101,7 +103,9 @@ BOOL CPlexo3Dlg::OnInitDialog() {
     ::GetVersionExW(&OsVersion);
 #pragma GCC diagnostic pop
     SetupSkin();
-    StartGameWindowProcess();
+    // The first login starts once the window is up: starting a process takes longer than the rest of
+    // the set-up.
+    PostMessage(UM_STARTLOGIN);
     LoadHotKeys();
     return TRUE;
 }
@@ -135,7 +139,11 @@ void CPlexo3Dlg::SetupSkin() {
 
     LoadTabImages(TabImages, TabsId);
     LoadTabImages(CloseImages, TabClosesId);
+}
 
+// The tab tooltip: made at the first mouse message (PreTranslateMessage), as a tooltip is a window of
+// its own and the launcher shows sooner without it.
+void CPlexo3Dlg::CreateToolTip() {
     ToolTip.Create(GetSafeHwnd(), TTS_ALWAYSTIP);
     ToolTip.AddWindowTool(GetSafeHwnd());
     ToolTip.SetDelayTime(TTDT_AUTOMATIC, 500);
@@ -406,6 +414,9 @@ BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
     }
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_RESTORE && Tabs.Empty())
         ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
+    if (!ToolTip.GetSafeHwnd() && IsMouseMessage(msg->message) &&
+        (msg->hwnd == GetSafeHwnd() || ::IsChild(GetSafeHwnd(), msg->hwnd)))
+        CreateToolTip();
     if (ToolTip.GetSafeHwnd())
         ToolTip.RelayEvent(msg);
     return CDialog::PreTranslateMessage(msg);
@@ -493,6 +504,10 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         return OnAddAccountChoice(w);
     if (msg == UM_HOTKEYPRESSED) {
         OnHotKeyPressed(w);
+        return 0;
+    }
+    if (msg == UM_STARTLOGIN) {
+        StartGameWindowProcess();
         return 0;
     }
     if (msg == UM_UPDATECHECKED) {

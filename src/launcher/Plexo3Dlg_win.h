@@ -103,6 +103,7 @@ class CPlexo3Dlg : public CDlgEx {
 
   private:
     void SetupSkin();
+    void CreateToolTip();
     void LoadTabImages(CImageList& list, UINT pngId);
     LRESULT OnSize(WPARAM type, LPARAM size);
     bool OnWindowPosChanging(WINDOWPOS& pos);

@@ -76,8 +76,7 @@ void CBtnEx::CreateToolTip() {
 }
 
 BOOL CBtnEx::PreTranslateMessage(MSG* msg) {
-    if (HasToolTip && msg->hwnd == GetSafeHwnd() && msg->message >= WM_MOUSEFIRST &&
-        msg->message <= WM_MOUSELAST)
+    if (HasToolTip && msg->hwnd == GetSafeHwnd() && IsMouseMessage(msg->message))
         CreateToolTip();
     if (HasToolTip && ToolTip.GetSafeHwnd())
         ToolTip.RelayEvent(msg);
