@@ -15,12 +15,13 @@ MODES=("$@")
 [ ${#MODES[@]} -gt 0 ] || MODES=(uninst)
 
 source scripts/bench/session.sh
-zarn_bench_session StartupBench_win.cpp:startupbench.exe: BareWindow_win.cpp:barewindow.exe:-mwindows
+zarn_bench_session StartupBench_win.cpp:startupbench.exe: BareWindow_win.cpp:barewindow.exe:-mwindows \
+  "BareDialog_win.cpp:baredialog.exe:-mwindows -lcomctl32 -lgdiplus -lwininet -lwinmm -lole32 -loleaut32 -lshell32 -lshlwapi -lmsimg32"
 # The launcher runs from the install folder.
 INSTALLED="$WINEPREFIX/drive_c/ProgramData/Mirel/DaruRavoz"
 mkdir -p "$INSTALLED"
 cp "$ZARN_BUILD/$ARCH/Zarn.exe" "$INSTALLED/Zarn.exe"
-specs=("$(winpath "$OUT/barewindow.exe")")
+specs=("$(winpath "$OUT/barewindow.exe")" "$(winpath "$OUT/baredialog.exe")")
 for mode in "${MODES[@]}"; do
   case "$mode" in
     uninst) specs+=("$(winpath "$ZARN_BUILD/$ARCH/Zarn.exe")|/uninst") ;;
@@ -36,8 +37,11 @@ if [ ${#lines[@]} -ne ${#specs[@]} ]; then
   exit 1
 fi
 read -r bare_ms bare_mb <<<"${lines[0]}"
+ratios() { echo "ratio time $(python3 -c "print(f'{$1/$bare_ms:.2f}')"), memory $(python3 -c "print(f'{$2/$bare_mb:.2f}')")"; }
 echo "bare Win32 window:   ${bare_ms} ms, peak working set ${bare_mb} MB"
+read -r floor_ms floor_mb <<<"${lines[1]}"
+echo "floor (a dialog with common controls 6 and the program's DLLs): ${floor_ms} ms, peak working set ${floor_mb} MB; $(ratios "$floor_ms" "$floor_mb")"
 for i in "${!MODES[@]}"; do
-  read -r ms mb <<<"${lines[$((i + 1))]}"
-  echo "Zarn.exe (${MODES[$i]}): ${ms} ms, peak working set ${mb} MB; ratio time $(python3 -c "print(f'{$ms/$bare_ms:.2f}')"), memory $(python3 -c "print(f'{$mb/$bare_mb:.2f}')")"
+  read -r ms mb <<<"${lines[$((i + 2))]}"
+  echo "Zarn.exe (${MODES[$i]}): ${ms} ms, peak working set ${mb} MB; $(ratios "$ms" "$mb"); time against the floor $(python3 -c "print(f'{$ms/$floor_ms:.2f}')")"
 done

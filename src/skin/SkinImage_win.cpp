@@ -78,8 +78,9 @@ HBITMAP ConvertWithColorKey(Gdiplus::Bitmap& image) {
 HBITMAP LoadSkinImage(HINSTANCE instance, UINT id) {
     if (!instance)
         return nullptr;
-    if (HBITMAP plain = ::LoadBitmapW(instance, MAKEINTRESOURCEW(id)))
-        return plain;
+    // As a DIB section the key colour stays exact whatever the display's colour depth.
+    if (HANDLE plain = ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
+        return static_cast<HBITMAP>(plain);
     return LoadSkinPng(instance, id);
 }
 

@@ -86,8 +86,16 @@ TEST(SkinImage, LoadsUseTheProcesssGdiplusAndNeverStartItThemselves) {
 }
 
 TEST(SkinImage, EverySkinBitmapIsItsPngAsTheProgramDecodesIt) {
-    for (UINT id : SkinIds) {
-        UniqueBitmap plain(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
+    std::vector<UniqueBitmap> plains;
+    {
+        // Without GDI+ what loads is the bitmap the build made.
+        test::WithoutGdiplus none;
+        for (UINT id : SkinIds)
+            plains.emplace_back(LoadSkinImage(::GetModuleHandleW(nullptr), id));
+    }
+    for (size_t i = 0; i < plains.size(); ++i) {
+        const UINT id = SkinIds[i];
+        const UniqueBitmap& plain = plains[i];
         UniqueBitmap decoded(LoadSkinPng(::GetModuleHandleW(nullptr), id));
         ASSERT_TRUE(plain && decoded) << id;
         EXPECT_EQ(BitmapSize(plain.get()).cx, BitmapSize(decoded.get()).cx) << id;
@@ -97,7 +105,7 @@ TEST(SkinImage, EverySkinBitmapIsItsPngAsTheProgramDecodesIt) {
         EXPECT_TRUE(a == b) << id;
     }
     // The login's backdrop keeps its alpha: it has no bitmap of its own.
-    EXPECT_EQ(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(129)), nullptr);
+    EXPECT_EQ(::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(129), RT_BITMAP), nullptr);
 }
 
 TEST(SkinImage, WithoutAGdiplusSessionAPngGivesNullAndABitmapStillLoads) {
