@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/TestBuild.h"
+#include "framework/CodePage.h"
 #include "framework/Handle.h"
 
 namespace zarn::testbuild {
@@ -27,13 +28,7 @@ void Note(const std::wstring& line) {
     if (path.empty())
         return;
     const std::wstring text = std::to_wstring(::GetCurrentProcessId()) + L" " + line + L"\n";
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                            0, nullptr, nullptr);
-    if (bytes <= 0)
-        return;
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes,
-                          nullptr, nullptr);
+    const std::string utf8 = ToCodePage(text, CP_UTF8).value_or(std::string());
     // Opened per line and appended whole, so that the lines of several processes do not interleave.
     UniqueFile file(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -8,6 +8,7 @@
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/Product.h"
+#include "framework/CodePage.h"
 #include "framework/Handle.h"
 #include "gamewnd/GameWindow_win.h"
 #include "skin/MessageBox_win.h"
@@ -29,16 +30,7 @@ size_t AnsiSize(std::wstring_view character) {
 }
 
 std::string ToAnsi(std::wstring_view text) {
-    if (text.empty())
-        return {};
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
-    if (n <= 0)
-        return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                          nullptr);
-    return out;
+    return ToCodePage(text, CP_ACP).value_or(std::string());
 }
 
 } // namespace

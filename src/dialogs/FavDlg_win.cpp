@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "dialogs/Favorite.h"
+#include "framework/CodePage.h"
 #include "framework/Handle.h"
 
 namespace zarn {
@@ -21,15 +22,11 @@ bool SaveFavorite(const std::wstring& folder, const std::wstring& name, const st
     const std::optional<std::wstring> text = FavoriteFileText(address);
     if (!path || !text)
         return false;
-    // Characters the ANSI code page lacks become its default character, as the conversion does by
-    // default; nothing is dropped and the length is measured first, so nothing is cut either.
-    const int length = static_cast<int>(text->size());
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text->data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
+    // Characters the ANSI code page lacks become its default character; nothing is dropped or cut.
+    const std::optional<std::string> converted = ToCodePage(*text, CP_ACP);
+    if (!converted || converted->empty())
         return false;
-    std::string ansi(static_cast<size_t>(bytes), '\0');
-    if (::WideCharToMultiByte(CP_ACP, 0, text->data(), length, ansi.data(), bytes, nullptr, nullptr) != bytes)
-        return false;
+    const std::string& ansi = *converted;
 
     UniqueFile file(::CreateFileW(path->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));

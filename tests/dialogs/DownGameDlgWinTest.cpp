@@ -119,11 +119,8 @@ INT_PTR RunDialog(CDownGameDlg& dialog, const std::function<void(HWND)>& drive) 
     {
         BackgroundDriver driver([&] {
             HWND wnd = FindDialog();
-            if (!wnd) {
-                if (HWND made = dialog.GetSafeHwnd())
-                    ::PostMessageW(made, WM_COMMAND, IDCANCEL, 0);
+            if (!ShownElseCancel(wnd, dialog.GetSafeHwnd()))
                 return;
-            }
             drive(wnd);
         });
         result = dialog.DoModal();

@@ -66,11 +66,8 @@ INT_PTR RunDialog(CFavDlg& dialog, const std::wstring* typed, Opened& opened, in
     {
         BackgroundDriver driver([&] {
             HWND wnd = WaitForOwnWindow(Caption);
-            if (!wnd) {
-                if (HWND made = dialog.GetSafeHwnd())
-                    ::PostMessageW(made, WM_COMMAND, IDCANCEL, 0);
+            if (!ShownElseCancel(wnd, dialog.GetSafeHwnd()))
                 return;
-            }
             opened.Name = NameBoxText(wnd);
             opened.Limit = ::SendDlgItemMessageW(wnd, NameBox, EM_GETLIMITTEXT, 0, 0);
             if (typed)
@@ -215,11 +212,8 @@ TEST(DialogGallery, ShowsTheFavouritesDialog) {
     {
         BackgroundDriver driver([&] {
             HWND wnd = WaitForOwnWindow(Caption);
-            if (!wnd) {
-                if (HWND made = dialog.GetSafeHwnd())
-                    ::PostMessageW(made, WM_COMMAND, IDCANCEL, 0);
+            if (!ShownElseCancel(wnd, dialog.GetSafeHwnd()))
                 return;
-            }
             ::SetWindowPos(wnd, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             shot = CaptureWindowSettled(wnd);
             if (!GalleryFolder().empty())

@@ -14,6 +14,7 @@
 #include "app/Program_win.h"
 #include "base/ProgramMessages.h"
 #include "dialogs/FavDlg_win.h"
+#include "framework/CodePage.h"
 #include "framework/HtmlDialog.h"
 #include "support/BrowserTestSupport_win.h"
 #include "support/LauncherTestSupport_win.h"
@@ -342,12 +343,7 @@ std::string SaveFavourite(DWORD pid, const std::wstring& expectedName) {
 }
 
 std::string Ansi(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                          nullptr);
-    return out;
+    return ToCodePage(text, CP_ACP).value_or(std::string());
 }
 
 TEST_F(GameWindow, CtrlDAndF5InTheFrame) {

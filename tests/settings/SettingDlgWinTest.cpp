@@ -64,12 +64,8 @@ INT_PTR RunDialog(CSettingDlg& dialog, const std::function<void(HWND, QueueWatch
     {
         BackgroundDriver driver([&] {
             HWND wnd = WaitForOwnWindow(Title);
-            if (!wnd) {
-                // Never shown: end it all the same, so that the test fails instead of hanging.
-                if (HWND made = dialog.GetSafeHwnd())
-                    ::PostMessageW(made, WM_COMMAND, IDCANCEL, 0);
+            if (!ShownElseCancel(wnd, dialog.GetSafeHwnd()))
                 return;
-            }
             QueueWatch watch(uiThread);
             drive(wnd, watch);
         });
@@ -395,8 +391,7 @@ TEST_F(SettingDialog, NotifyHotKeysChangedPostsTheReloadMessage) {
     ASSERT_NE(standIn, nullptr);
     EXPECT_EQ(CSettingDlg::NotifyHotKeysChanged(), 1);
     MSG msg{};
-    EXPECT_TRUE(::PeekMessageW(&msg, standIn, UM_HOTKEYSCHANGED, UM_HOTKEYSCHANGED,
-                               PM_REMOVE));
+    EXPECT_TRUE(::PeekMessageW(&msg, standIn, UM_HOTKEYSCHANGED, UM_HOTKEYSCHANGED, PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 4));
     EXPECT_EQ(msg.wParam, 0u);
     EXPECT_EQ(msg.lParam, 0);

@@ -6,6 +6,7 @@
 
 #include "app/Program_win.h"
 #include "base/Product.h"
+#include "framework/CodePage.h"
 
 namespace zarn::test {
 namespace {
@@ -25,12 +26,7 @@ class PeerEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new PeerEnvironment);
 
 std::string Utf8(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                          nullptr);
-    return out;
+    return ToCodePage(text, CP_UTF8).value_or(std::string());
 }
 
 std::wstring Wide(const std::string& text) {

@@ -79,6 +79,14 @@ HWND WaitForOwnWindow(const std::wstring& title, DWORD timeoutMs) {
     }
 }
 
+bool ShownElseCancel(HWND shown, HWND dialog) {
+    if (shown)
+        return true;
+    if (dialog)
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return false;
+}
+
 Capture CaptureWindow(HWND wnd) {
     Capture capture;
     RECT r{};

@@ -30,6 +30,10 @@ class BackgroundDriver {
 // The first visible top-level window of this process with this title; null on time-out.
 HWND WaitForOwnWindow(const std::wstring& title, DWORD timeoutMs = 10000);
 
+// For a driver thread: whether the dialog it waited for showed (`shown`). When it did not, the dialog
+// (if made at all) is cancelled, so that the test fails instead of hanging in its modal loop.
+bool ShownElseCancel(HWND shown, HWND dialog);
+
 // Posts a marker to a window of this process and waits until its thread takes the marker off its
 // queue: by then everything posted to that thread before it has been handled. False on time-out.
 bool WaitUntilPostedHandled(HWND wnd, DWORD timeoutMs = 10000);
