@@ -12,6 +12,7 @@
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/GameCode.h"
+#include "base/PathLimit.h"
 #include "framework/WinApp.h"
 #include "net/Http_win.h"
 #include "skin/SkinImage_win.h"
@@ -34,7 +35,6 @@ constexpr UINT FillImageId = 153;
 constexpr COLORREF StatusColor = 0x565148;
 constexpr size_t ConfigPieceSize = 1024;
 constexpr size_t InstallerPieceSize = 1024;
-constexpr size_t MaxPathChars = 259;
 // "UpdAddr" is read into a buffer this large; a value that fills it is refused rather than cut.
 constexpr DWORD AddressBufferChars = 4096;
 // How long the worker waits for the started installer to end before it leaves the file in place.
@@ -171,8 +171,8 @@ BOOL CDownGameDlg::OnInitDialog() {
     ConfigUrl = StatsUrl(L"/update/Config" + GameCode + L".htm");
     const std::wstring temp = TempFolder();
     const std::wstring configPath = PathBesideProgram((GameCode + L".ini").c_str());
-    if (temp.empty() || configPath.empty() || configPath.size() > MaxPathChars ||
-        temp.size() + GameCode.size() + 4 > MaxPathChars)
+    if (temp.empty() || configPath.empty() || configPath.size() > MaxPathLength ||
+        temp.size() + GameCode.size() + 4 > MaxPathLength)
         return TRUE;
     InstallerPath = temp + GameCode + L".exe";
 

@@ -7,14 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "base/PathLimit.h"
+
 namespace zarn {
 
 // The name box holds at most this many characters; a longer proposed name is shortened to it.
 inline constexpr size_t MaxFavoriteNameLength = 127;
 // The longest address stored (INTERNET_MAX_URL_LENGTH); a longer one is refused, never cut.
 inline constexpr size_t MaxFavoriteAddressLength = 2083;
-// The longest full path of the file (MAX_PATH without its terminating zero).
-inline constexpr size_t MaxFavoritePathLength = 259;
+// The longest full path of the file.
+inline constexpr size_t MaxFavoritePathLength = MaxPathLength;
 
 // The file's text with the address on its "BASEURL=" and "URL=" lines, each line ended by "\r\n".
 // Refused (nullopt): an address longer than MaxFavoriteAddressLength, or one holding a control

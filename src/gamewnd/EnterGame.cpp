@@ -2,12 +2,11 @@
 #include "gamewnd/EnterGame.h"
 
 #include "base/GameCode.h"
+#include "base/PathLimit.h"
 #include "base/Strings.h"
 
 namespace zarn {
 namespace {
-
-constexpr size_t MaxPathLength = 259;
 
 bool IsWebAddress(std::wstring_view address) {
     const std::wstring upper = AsciiUpper(address.substr(0, 8));
