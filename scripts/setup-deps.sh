@@ -38,7 +38,10 @@ fi
 
 # 32-bit Wine on its own: when it cannot be installed (the i386 packages out of step with the
 # installed ones, say), the i686 suite is reported as skipped with the reason, and the rest goes on.
-if probe=$(bash "$HERE/probe-32bit.sh"); then
+route=${ZARN_I686_ROUTE:-auto}
+if [ "$route" = emulated ]; then
+  echo "setup: ZARN_I686_ROUTE=emulated: 32-bit Wine is not installed"
+elif probe=$(bash "$HERE/probe-32bit.sh"); then
   if ! have_pkg wine32:i386 || [ ! -x /usr/lib/wine/wine ]; then
     echo "setup: installing wine wine32:i386"
     dpkg --print-foreign-architectures | grep -qx i386 || { dpkg --add-architecture i386; updated=0; }
