@@ -16,12 +16,38 @@ zarn_pick_ports() {
 # $ZARN_BUILD/<arch> and keeps its tests' scratch files in <build>/test-state.
 ZARN_WIN_ARCHES=(i686 x86_64)
 
+# The emulated 32-bit route (scripts/emu32/setup.sh makes it; setup-deps.sh calls that where needed).
+zarn_emu32_dir() { echo "$ZARN_BUILD/emu32"; }
+
+# How this machine runs the i686 build's programs: "native" (32-bit code runs and 32-bit Wine is
+# installed), "emulated" (Wine's 32-bit processes under qemu-i386, from the route's own loader), or
+# "none: <why>". ZARN_I686_ROUTE=emulated takes the emulated route even where 32-bit code runs.
+zarn_i686_route() {
+  local why
+  if [ "${ZARN_I686_ROUTE:-auto}" != emulated ] && [ -x /usr/lib/wine/wine ] &&
+    bash "$ROOT/scripts/probe-32bit.sh" >/dev/null; then
+    echo native
+  elif [ -f "$(zarn_emu32_dir)/.ready" ]; then
+    echo emulated
+  else
+    why=$(cat "$ZARN_BUILD/emu32.failed" 2>/dev/null)
+    echo "none: ${why:-the emulated 32-bit route is not set up (scripts/setup-deps.sh)}"
+  fi
+}
+
 # Configures and builds Zarn.exe and the Windows tests for one architecture, with every host on the
 # local portal. The tests run under the loader the scripts name, not one found at configure time.
-# The Wine loaders are called directly: /usr/bin/wine picks the 32-bit one whenever wine32 is installed.
+# The Wine loaders are called directly: /usr/bin/wine picks the 32-bit one whenever wine32 is installed,
+# and on the emulated route only the route's own 64-bit loader can start 32-bit programs.
 zarn_wine_loader() { # i686|x86_64
   case "$1" in
-    i686) echo /usr/lib/wine/wine ;;
+    i686)
+      if [ "$(zarn_i686_route)" = emulated ]; then
+        echo "$(zarn_emu32_dir)/root/usr/lib/wine/wine64"
+      else
+        echo /usr/lib/wine/wine
+      fi
+      ;;
     x86_64) echo /usr/lib/wine/wine64 ;;
     *) return 1 ;;
   esac
@@ -41,20 +67,42 @@ zarn_build_win() { # i686|x86_64 [targets...]   (no targets: everything)
     cmake --build "$ZARN_BUILD/$arch" "${targets[@]}"
 }
 
-# The build this machine can run: the i686 release build where 32-bit code runs, x86_64 elsewhere.
-# Says which on stderr.
+# The build this machine can run: the i686 release build wherever it runs (natively or on the emulated
+# route), x86_64 elsewhere. Says which on stderr.
 zarn_runnable_arch() {
-  local probe
-  if probe=$(bash "$ROOT/scripts/probe-32bit.sh") && [ -x "$(zarn_wine_loader i686)" ]; then
-    echo "using the i686 build (this machine runs 32-bit code)" >&2
-    echo i686
-  elif [ "$probe" = yes ]; then
-    echo "using the x86_64 build: 32-bit Wine is not installed here" >&2
-    echo x86_64
-  else
-    echo "using the x86_64 build: this machine runs no 32-bit code (${probe#no: })" >&2
-    echo x86_64
-  fi
+  local route
+  route=$(zarn_i686_route)
+  case "$route" in
+    native) echo "using the i686 build (this machine runs 32-bit code)" >&2 ;;
+    emulated) echo "using the i686 build, its 32-bit processes emulated (qemu-i386)" >&2 ;;
+    *)
+      echo "using the x86_64 build: the i686 build cannot run here (${route#none: })" >&2
+      echo x86_64
+      return
+      ;;
+  esac
+  echo i686
+}
+
+# The build the benchmarks measure: the i686 build only where it runs natively, since emulated times
+# are not the program's. Says which on stderr.
+zarn_bench_arch() {
+  local route
+  route=$(zarn_i686_route)
+  case "$route" in
+    native)
+      echo "measuring the i686 build" >&2
+      echo i686
+      ;;
+    emulated)
+      echo "measuring the x86_64 build: the i686 build would run emulated here, and emulated times are not the program's" >&2
+      echo x86_64
+      ;;
+    *)
+      echo "measuring the x86_64 build: the i686 build cannot run here (${route#none: })" >&2
+      echo x86_64
+      ;;
+  esac
 }
 
 zarn_state_dir() { # i686|x86_64

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the native suite (sanitizers), the portal's own tests, short
 # fuzzing runs, both Windows builds (i686, the release build, and x86_64) with their executable checks,
-# and the Windows-side suite under Wine against the local portal: on each build where this machine
-# runs 32-bit code, on the x86_64 build alone where it does not (the i686 run then counts as
-# skipped). Ends with one line "N passed, N failed, N skipped" and exits non-zero on any failure.
+# and the Windows-side suite under Wine against the local portal on both builds: the i686 build with
+# 32-bit Wine where this machine runs 32-bit code, and with its 32-bit processes emulated where it does
+# not (if neither can be set up, the i686 run counts as skipped, with the reason). Ends with one line
+# "N passed, N failed, N skipped" and exits non-zero on any failure.
 #
 #   scripts/test.sh            everything
 #   ZARN_FUZZ_SECONDS=0        skip the fuzzers
 #   ZARN_WIN_FILTER=<regex>    only the Windows-side tests whose CTest name matches
 #   ZARN_SKIP_OFFLINE=1        skip the no-network tests
+#   ZARN_I686_ROUTE=emulated   run the i686 build emulated even where 32-bit code runs natively
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -112,6 +114,14 @@ run_win_suite() { # i686|x86_64
   zarn_portal_start portal "$state"
   local filter=${ZARN_WIN_FILTER:-.}
   local before=$((PASSED + FAILED + SKIPPED))
+  local watcher="" native32="$ZARN_BUILD/$arch-native32.txt"
+  if [ "$ZARN_WINE_ROUTE" = emulated ] && bash scripts/probe-32bit.sh >/dev/null; then
+    # This machine could run 32-bit code natively, which the machines the route is for cannot: any
+    # 32-bit program that runs natively during the suite is a fault of the route.
+    : >"$native32"
+    python3 scripts/emu32/watch-native32.py "$native32" &
+    watcher=$!
+  fi
 
   # With the probe site down the program must believe there is no network.
   if [ "${ZARN_SKIP_OFFLINE:-0}" != 1 ]; then
@@ -125,10 +135,32 @@ run_win_suite() { # i686|x86_64
   # Window tests under Wine without a window manager depend on the X server's timing; a test that
   # fails is run once more; the log keeps both runs and the summary counts every such test.
   log="$ZARN_BUILD/$arch-tests.log"
-  (cd "$ZARN_BUILD/$arch" && ctest -E 'Offline' -R "$filter" --output-on-failure --repeat until-pass:2) >"$log" 2>&1
+  local exclude='Offline' stepwise=""
+  if [ "$ZARN_WINE_ROUTE" = emulated ]; then
+    # The emulator runs code in translated blocks and stops a thread only between them, never in the
+    # middle of a loop as a processor does; the interception tests need threads stopped at any
+    # instruction, so they run with one instruction per block.
+    stepwise=$(cd "$ZARN_BUILD/$arch" && ctest -N -R "$filter" -E 'Offline' |
+      sed -n 's/^ *Test *#[0-9]*: \(win\.Intercept\.[^ ]*\)$/\1/p' | sed 's/\./\\./g' | paste -sd'|')
+    exclude='Offline|^win\.Intercept\.'
+  fi
+  (cd "$ZARN_BUILD/$arch" && ctest -E "$exclude" -R "$filter" --output-on-failure --repeat until-pass:2) >"$log" 2>&1
   tail -3 "$log"
   count_ctest "$log" "$arch"
+  if [ -n "$stepwise" ]; then
+    log="$ZARN_BUILD/$arch-intercept.log"
+    (cd "$ZARN_BUILD/$arch" && QEMU_ONE_INSN_PER_TB=1 ctest -R "^($stepwise)\$" --output-on-failure \
+      --repeat until-pass:2) >"$log" 2>&1
+    tail -3 "$log"
+    count_ctest "$log" "$arch interception (one instruction per block)"
+  fi
   WIN_RAN=$((PASSED + FAILED + SKIPPED - before))
+  if [ -n "$watcher" ]; then
+    kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null
+    if [ -s "$native32" ]; then
+      FAILED=$((FAILED + 1)); FAILURES+=("$arch: 32-bit programs ran natively on the emulated route: $(cut -d' ' -f2 "$native32" | sort -u | tr '\n' ' ')")
+    fi
+  fi
   zarn_wine_stop
   zarn_portal_stop portal
   zarn_portal_stop probe
@@ -140,9 +172,12 @@ source scripts/common.sh
 source scripts/wine-env.sh
 zarn_pick_ports
 RUN_I686=0
-if probe=$(bash scripts/probe-32bit.sh); then
-  if [ -x /usr/lib/wine/wine ]; then RUN_I686=1; else probe="no: 32-bit Wine is not installed here"; fi
-fi
+I686_ROUTE=$(zarn_i686_route)
+case "$I686_ROUTE" in
+  native) RUN_I686=1; echo "i686: 32-bit Wine runs natively here" ;;
+  emulated) RUN_I686=1; echo "i686: Wine's 32-bit processes run emulated here (qemu-i386)" ;;
+  *) echo "i686: its Windows-side tests cannot run here: ${I686_ROUTE#none: }" ;;
+esac
 BUILT=()
 for arch in "${ZARN_WIN_ARCHES[@]}"; do
   targets=()
@@ -181,7 +216,7 @@ else
     # The i686 run is the same suite: every test of it counts as skipped, never as passed.
     SKIPPED=$((SKIPPED + WIN_RAN))
     echo
-    echo "i686 Windows-side run skipped ($WIN_RAN tests): ${probe#no: }; the x86_64 build ran alone"
+    echo "i686 Windows-side run skipped ($WIN_RAN tests): ${I686_ROUTE#none: }; the x86_64 build ran alone"
   fi
 fi
 

@@ -15,7 +15,7 @@ RUNS=${ZARN_BENCH_RUNS:-3}
 
 # shellcheck source=../common.sh
 source scripts/common.sh
-ARCH=$(zarn_runnable_arch)
+ARCH=$(zarn_bench_arch)
 CXX_WIN="$ARCH-w64-mingw32-g++-posix"
 
 best() { sort -n | head -1; } # fastest of the runs

@@ -11,7 +11,7 @@ mkdir -p "$OUT"
 
 # shellcheck source=../common.sh
 source scripts/common.sh
-ARCH=$(zarn_runnable_arch)
+ARCH=$(zarn_bench_arch)
 CXX_WIN="$ARCH-w64-mingw32-g++-posix"
 
 echo "== building the bench program"

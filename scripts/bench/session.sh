@@ -8,7 +8,7 @@ source scripts/common.sh
 source scripts/wine-env.sh
 
 zarn_bench_session() {
-  ARCH=$(zarn_runnable_arch)
+  ARCH=$(zarn_bench_arch)
   zarn_pick_ports
   zarn_build_win "$ARCH" >/dev/null
   local cxx="$ARCH-w64-mingw32-g++-posix" spec src exe flags resources
