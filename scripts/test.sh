@@ -103,7 +103,7 @@ run_win_suite() { # i686|x86_64
   state=$(zarn_state_dir "$arch")
   WIN_RAN=0
   zarn_wine_use "$arch"
-  step "Windows-side tests under Wine ($arch build, prefix $WINEARCH)"
+  step "Windows-side tests under Wine ($arch build, prefix $(basename "$WINEPREFIX"))"
   if ! zarn_prefix_ready; then
     FAILED=$((FAILED + 1)); FAILURES+=("$arch: Wine cannot run this build here"); return
   fi
