@@ -390,6 +390,72 @@ TEST(LoginFlow, TheCookieWatchClosesSignInAndTheSweepRemovesItsBox) {
     EXPECT_TRUE(login.Ended());
 }
 
+// Opens the sign-in of the provider whose redirect path is given and returns its page dialog.
+HWND OpenSignIn(LoginProcess& login, const std::wstring& redirect, const std::wstring& title) {
+    login.Navigate(SignIn(redirect));
+    HWND page = nullptr;
+    PumpUntil([&] {
+        page = PageOwnedBy(login.Process.Pid, title);
+        return page != nullptr && ::IsWindowVisible(page);
+    });
+    return page;
+}
+
+// Completes the URL in the page, then waits until the login page has run a later command: whatever
+// the completion was to do has been done. False when that command never ran.
+bool CompleteAndSettle(const StandInLauncher& launcher, LoginProcess& login, HWND page,
+                       const std::wstring& url) {
+    ::ShowWindow(launcher.Wnd, SW_RESTORE);
+    Log.Minimized = false;
+    BrowserCommand(page, L"complete", url);
+    login.Navigate(L"app://minimize");
+    return PumpUntil([] { return Log.Minimized; });
+}
+
+TEST(LoginFlow, OnlyACookieNamedExactlyPauthWithAValueClosesTheSignIn) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    HWND page = OpenSignIn(login, L"/qzone/redirectToAuthorize.do?client=zarn", L"QQ账号安全登录");
+    ASSERT_NE(page, nullptr);
+    HWND container = ::GetWindow(page, GW_OWNER);
+    const std::wstring callback = SignIn(L"/qzone/callback.do?code=COOKIES&state=zarn");
+
+    // Cookies whose names contain "Pauth", and a "Pauth" without a value, are no sign-in.
+    BrowserCommand(page, L"cookie", callback + L"\nPauthX\nPX1");
+    BrowserCommand(page, L"cookie", callback + L"\nxPauth\nXP2");
+    BrowserCommand(page, L"cookie", callback + L"\nPauth\n");
+    ASSERT_TRUE(CompleteAndSettle(launcher, login, page, callback));
+    EXPECT_TRUE(::IsWindowVisible(container));
+
+    // Among more than 255 characters of other cookies, a real one is found.
+    BrowserCommand(page, L"cookie", callback + L"\nbig\n" + std::wstring(300, L'b'));
+    ASSERT_TRUE(CompleteAndSettle(launcher, login, page, callback));
+    EXPECT_TRUE(::IsWindowVisible(container));
+    BrowserCommand(page, L"cookie", callback + L"\nPauth\nPA0123");
+    BrowserCommand(page, L"complete", callback);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(container); })) << "a real Pauth closes the window";
+    login.Navigate(L"app://exitgame");
+    EXPECT_TRUE(login.Ended());
+}
+
+TEST(LoginFlow, AnHttpOnlyPauthClosesTheSignIn) {
+    StandInLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    HWND page = OpenSignIn(login, L"/weibo/redirectToAuthorize.do?client=zarn", L"新浪微博账号安全登录");
+    ASSERT_NE(page, nullptr);
+    HWND container = ::GetWindow(page, GW_OWNER);
+    // The portal sets its sign-in cookie HttpOnly: no script reads it, and only a reader that asks
+    // for HttpOnly cookies sees it.
+    const std::wstring callback = SignIn(L"/weibo/callback.do?state=zarn&code=HTTPONLY");
+    BrowserCommand(page, L"httponlycookie", callback + L"\nPauth\nPAweibo");
+    BrowserCommand(page, L"complete", callback);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(container); }));
+    login.Navigate(L"app://exitgame");
+    EXPECT_TRUE(login.Ended());
+}
+
 } // namespace
 
 namespace {
