@@ -30,8 +30,9 @@ std::vector<WORD> ProbeTemplate(const std::wstring& title) {
     return words;
 }
 
-// "<url>\n<name>\n<value>" into this process's cookie store; an HttpOnly cookie is one that only
-// readers asking for HttpOnly cookies see, as one the server sets with that attribute.
+// "<url>\n<name>\n<value>" into this process's cookie store. An HttpOnly cookie carries the attribute
+// as a server's Set-Cookie would (WinINet takes it only with the flag); only readers that ask for
+// HttpOnly cookies see it.
 void SetTestCookie(const std::wstring& argument, bool httpOnly) {
     const size_t a = argument.find(L'\n');
     const size_t b = a == std::wstring::npos ? a : argument.find(L'\n', a + 1);
@@ -41,7 +42,8 @@ void SetTestCookie(const std::wstring& argument, bool httpOnly) {
     const std::wstring name = argument.substr(a + 1, b - a - 1);
     const std::wstring value = argument.substr(b + 1);
     if (httpOnly)
-        ::InternetSetCookieExW(url.c_str(), name.c_str(), value.c_str(), INTERNET_COOKIE_HTTPONLY, 0);
+        ::InternetSetCookieExW(url.c_str(), name.c_str(), (value + L"; HttpOnly").c_str(),
+                               INTERNET_COOKIE_HTTPONLY, 0);
     else
         ::InternetSetCookieW(url.c_str(), name.c_str(), value.c_str());
 }
