@@ -1,8 +1,8 @@
 // The "/newgm" login of the test build under Wine against a stand-in launcher window: the backdrop,
 // the login page, its app: commands, the WM_COPYDATA question (answered 1 or 0), SC_CLOSE/6021,
 // the QQ and Weibo sign-in windows, the cookie watch and the sweep timer. The test build's page
-// dialogs take "navigate", "complete", "cookie" and "box" commands (framework/HtmlDialog.h), which
-// stand in for what the missing HTML engine would do.
+// dialogs take "navigate", "complete", "cookie", "httponlycookie" and "box" commands
+// (framework/BrowserTestCommands.h), which stand in for what the missing HTML engine would do.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -390,70 +390,74 @@ TEST(LoginFlow, TheCookieWatchClosesSignInAndTheSweepRemovesItsBox) {
     EXPECT_TRUE(login.Ended());
 }
 
-// Opens the sign-in of the provider whose redirect path is given and returns its page dialog.
-HWND OpenSignIn(LoginProcess& login, const std::wstring& redirect, const std::wstring& title) {
-    login.Navigate(SignIn(redirect));
-    HWND page = nullptr;
-    PumpUntil([&] {
-        page = PageOwnedBy(login.Process.Pid, title);
-        return page != nullptr && ::IsWindowVisible(page);
-    });
-    return page;
-}
+// A login whose page has opened the sign-in of one provider (its redirect path given).
+struct OpenSignIn {
+    OpenSignIn(const std::wstring& redirect, const std::wstring& title) : Login(Launcher.Wnd, 0) {
+        if (!Login.ShowPage())
+            return;
+        Login.Navigate(SignIn(redirect));
+        PumpUntil([&] {
+            Page = PageOwnedBy(Login.Process.Pid, title);
+            return Page != nullptr && ::IsWindowVisible(Page);
+        });
+        Container = Page ? ::GetWindow(Page, GW_OWNER) : nullptr;
+    }
+    // Completes the URL in the page, then waits until the login page has run a later command:
+    // whatever the completion was to do has been done. False when that command never ran.
+    bool CompleteAndSettle(const std::wstring& url) {
+        ::ShowWindow(Launcher.Wnd, SW_RESTORE);
+        Log.Minimized = false;
+        BrowserCommand(Page, L"complete", url);
+        Login.Navigate(L"app://minimize");
+        return PumpUntil([] { return Log.Minimized; });
+    }
+    bool Closed() {
+        return PumpUntil([&] { return !::IsWindowVisible(Container); });
+    }
+    // The login's own exit.
+    bool Exit() {
+        Login.Navigate(L"app://exitgame");
+        return Login.Ended();
+    }
 
-// Completes the URL in the page, then waits until the login page has run a later command: whatever
-// the completion was to do has been done. False when that command never ran.
-bool CompleteAndSettle(const StandInLauncher& launcher, LoginProcess& login, HWND page,
-                       const std::wstring& url) {
-    ::ShowWindow(launcher.Wnd, SW_RESTORE);
-    Log.Minimized = false;
-    BrowserCommand(page, L"complete", url);
-    login.Navigate(L"app://minimize");
-    return PumpUntil([] { return Log.Minimized; });
-}
+    StandInLauncher Launcher;
+    LoginProcess Login;
+    HWND Page = nullptr;
+    HWND Container = nullptr;
+};
 
 TEST(LoginFlow, OnlyACookieNamedExactlyPauthWithAValueClosesTheSignIn) {
-    StandInLauncher launcher;
-    LoginProcess login(launcher.Wnd, 0);
-    ASSERT_TRUE(login.ShowPage());
-    HWND page = OpenSignIn(login, L"/qzone/redirectToAuthorize.do?client=zarn", L"QQ账号安全登录");
-    ASSERT_NE(page, nullptr);
-    HWND container = ::GetWindow(page, GW_OWNER);
+    OpenSignIn qq(L"/qzone/redirectToAuthorize.do?client=zarn", L"QQ账号安全登录");
+    ASSERT_NE(qq.Page, nullptr);
     const std::wstring callback = SignIn(L"/qzone/callback.do?code=COOKIES&state=zarn");
 
     // Cookies whose names contain "Pauth", and a "Pauth" without a value, are no sign-in.
-    BrowserCommand(page, L"cookie", callback + L"\nPauthX\nPX1");
-    BrowserCommand(page, L"cookie", callback + L"\nxPauth\nXP2");
-    BrowserCommand(page, L"cookie", callback + L"\nPauth\n");
-    ASSERT_TRUE(CompleteAndSettle(launcher, login, page, callback));
-    EXPECT_TRUE(::IsWindowVisible(container));
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nPauthX\nPX1");
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nxPauth\nXP2");
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nPauth\n");
+    ASSERT_TRUE(qq.CompleteAndSettle(callback));
+    EXPECT_TRUE(::IsWindowVisible(qq.Container));
 
     // Among more than 255 characters of other cookies, a real one is found.
-    BrowserCommand(page, L"cookie", callback + L"\nbig\n" + std::wstring(300, L'b'));
-    ASSERT_TRUE(CompleteAndSettle(launcher, login, page, callback));
-    EXPECT_TRUE(::IsWindowVisible(container));
-    BrowserCommand(page, L"cookie", callback + L"\nPauth\nPA0123");
-    BrowserCommand(page, L"complete", callback);
-    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(container); })) << "a real Pauth closes the window";
-    login.Navigate(L"app://exitgame");
-    EXPECT_TRUE(login.Ended());
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nbig\n" + std::wstring(300, L'b'));
+    ASSERT_TRUE(qq.CompleteAndSettle(callback));
+    EXPECT_TRUE(::IsWindowVisible(qq.Container));
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nPauth\nPA0123");
+    BrowserCommand(qq.Page, L"complete", callback);
+    EXPECT_TRUE(qq.Closed()) << "a real Pauth closes the window";
+    EXPECT_TRUE(qq.Exit());
 }
 
 TEST(LoginFlow, AnHttpOnlyPauthClosesTheSignIn) {
-    StandInLauncher launcher;
-    LoginProcess login(launcher.Wnd, 0);
-    ASSERT_TRUE(login.ShowPage());
-    HWND page = OpenSignIn(login, L"/weibo/redirectToAuthorize.do?client=zarn", L"新浪微博账号安全登录");
-    ASSERT_NE(page, nullptr);
-    HWND container = ::GetWindow(page, GW_OWNER);
+    OpenSignIn weibo(L"/weibo/redirectToAuthorize.do?client=zarn", L"新浪微博账号安全登录");
+    ASSERT_NE(weibo.Page, nullptr);
     // The portal sets its sign-in cookie HttpOnly: no script reads it, and only a reader that asks
     // for HttpOnly cookies sees it.
     const std::wstring callback = SignIn(L"/weibo/callback.do?state=zarn&code=HTTPONLY");
-    BrowserCommand(page, L"httponlycookie", callback + L"\nPauth\nPAweibo");
-    BrowserCommand(page, L"complete", callback);
-    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(container); }));
-    login.Navigate(L"app://exitgame");
-    EXPECT_TRUE(login.Ended());
+    BrowserCommand(weibo.Page, L"httponlycookie", callback + L"\nPauth\nPAweibo");
+    BrowserCommand(weibo.Page, L"complete", callback);
+    EXPECT_TRUE(weibo.Closed());
+    EXPECT_TRUE(weibo.Exit());
 }
 
 } // namespace
