@@ -47,6 +47,15 @@ std::wstring Http(std::wstring_view host, std::wstring_view path) {
     return url;
 }
 
+std::wstring_view TrimCookieSpace(std::wstring_view text) {
+    const auto space = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    while (!text.empty() && space(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && space(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 } // namespace
 
 bool IsAppUrl(std::wstring_view url) {
@@ -232,6 +241,21 @@ bool IsQqAuthorizeUrl(std::wstring_view url, std::wstring_view qqOpenHost) {
 
 const wchar_t* AuthWindowTitle(AuthProvider provider) {
     return provider == AuthProvider::QQ ? L"QQ账号安全登录" : L"新浪微博账号安全登录";
+}
+
+bool HasCookieValue(std::wstring_view cookies, std::wstring_view name) {
+    while (!cookies.empty()) {
+        const size_t end = cookies.find(L';');
+        const std::wstring_view pair = cookies.substr(0, end);
+        cookies = end == std::wstring_view::npos ? std::wstring_view() : cookies.substr(end + 1);
+        const size_t equals = pair.find(L'=');
+        if (equals == std::wstring_view::npos || TrimCookieSpace(pair.substr(0, equals)) != name)
+            continue;
+        const std::wstring_view value = TrimCookieSpace(pair.substr(equals + 1));
+        if (!value.empty() && value != L"\"\"")
+            return true;
+    }
+    return false;
 }
 
 } // namespace zarn

@@ -89,5 +89,11 @@ bool IsAuthCallbackUrl(std::wstring_view url, std::wstring_view signInHost);
 bool IsQqAuthorizeUrl(std::wstring_view url, std::wstring_view qqOpenHost);
 // The window titles of the two sign-ins.
 const wchar_t* AuthWindowTitle(AuthProvider provider);
+// The portal's sign-in cookie, which ends a sign-in.
+inline constexpr wchar_t SignInCookieName[] = L"Pauth";
+// Whether a URL's cookie string as WinINet gives it ("name=value; name=value", each name and value
+// trimmed of spaces and tabs) holds a cookie of exactly this name (case included) whose value is not
+// empty (a pair of quotes around nothing is empty too). A cookie without "=" has no name.
+bool HasCookieValue(std::wstring_view cookies, std::wstring_view name);
 
 } // namespace zarn

@@ -4,8 +4,13 @@
 #include <exdispid.h>
 #include <wininet.h>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "BuildHosts.h"
 #include "browser/PageRules.h"
+#include "framework/ProcAddress.h"
 #include "skin/SkinImage_win.h"
 
 namespace zarn {
@@ -15,6 +20,54 @@ HWND LastSweptDialog = nullptr;
 namespace {
 constexpr UINT SignInTemplate = 157;
 constexpr UINT SweepIntervalMs = 10;
+// Where the buffer for a URL's cookies starts, and the most it grows to.
+constexpr size_t CookieStartChars = 1024;
+constexpr size_t CookieLimitChars = 1 << 20;
+
+// The whole cookie string `read` (one of WinINet's readers: URL, buffer, its size in characters) gives
+// for the URL, the buffer grown as often as the reader asks for more room; empty when the URL has
+// none; nothing when the reader fails otherwise.
+template <typename Reader>
+std::optional<std::wstring> ReadWholeCookies(const std::wstring& url, Reader read) {
+    std::vector<wchar_t> buffer(CookieStartChars);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        if (read(url.c_str(), buffer.data(), &size))
+            return std::wstring(buffer.data(), ::wcsnlen(buffer.data(), buffer.size()));
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_NO_MORE_ITEMS)
+            return std::wstring();
+        if (error != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= CookieLimitChars)
+            return std::nullopt;
+        // The size asked for is in bytes or in characters depending on the reader: room for either,
+        // and at least twice the room before.
+        const size_t wanted = std::max(buffer.size() * 2, static_cast<size_t>(size) + 1);
+        buffer.assign(std::min(wanted, CookieLimitChars), L'\0');
+    }
+}
+
+// Every cookie WinINet holds for the URL, HttpOnly ones included where the system offers them
+// (Internet Explorer 8 on); empty when there are none or they cannot be read. The cookie-name
+// argument of the readers is ignored by WinINet, so the string holds all of them.
+std::wstring UrlCookies(const std::wstring& url) {
+    const HMODULE wininet = ::GetModuleHandleW(L"wininet.dll");
+    if (auto* getEx = wininet
+                          ? GetProcAddressAs<decltype(InternetGetCookieExW)>(wininet, "InternetGetCookieExW")
+                          : nullptr) {
+        const std::optional<std::wstring> all =
+            ReadWholeCookies(url, [getEx](const wchar_t* address, wchar_t* buffer, DWORD* size) {
+                return getEx(address, nullptr, buffer, size, INTERNET_COOKIE_HTTPONLY, nullptr);
+            });
+        if (all)
+            return *all;
+    }
+    return ReadWholeCookies(url,
+                            [](const wchar_t* address, wchar_t* buffer, DWORD* size) {
+                                return ::InternetGetCookieW(address, nullptr, buffer, size);
+                            })
+        .value_or(std::wstring());
+}
+
 } // namespace
 
 bool IsSwallowedSignInKey(const MSG& msg) {
@@ -60,16 +113,12 @@ BOOL CQQHtml::OnInitDialog() {
 }
 
 void CQQHtml::OnNavigateComplete(IDispatch* frame, const std::wstring& url) {
-    if (IsAuthCallbackUrl(url, build::SignInHost)) {
-        wchar_t cookie[256] = {};
-        DWORD size = 256;
-        if (::InternetGetCookieW(url.c_str(), L"Pauth", cookie, &size) && cookie[0] != L'\0') {
-            PostMessage(WM_CLOSE);
-            if (HWND container = GetParent())
-                ::EndDialog(container, IDCANCEL);
-            ::SetTimer(GetSafeHwnd(), DialogSweepTimer, SweepIntervalMs, nullptr);
-            return;
-        }
+    if (IsAuthCallbackUrl(url, build::SignInHost) && HasCookieValue(UrlCookies(url), SignInCookieName)) {
+        PostMessage(WM_CLOSE);
+        if (HWND container = GetParent())
+            ::EndDialog(container, IDCANCEL);
+        ::SetTimer(GetSafeHwnd(), DialogSweepTimer, SweepIntervalMs, nullptr);
+        return;
     }
     CDHtmlDialog::OnNavigateComplete(frame, url);
 }

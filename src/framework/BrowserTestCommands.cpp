@@ -30,6 +30,24 @@ std::vector<WORD> ProbeTemplate(const std::wstring& title) {
     return words;
 }
 
+// "<url>\n<name>\n<value>" into this process's cookie store. An HttpOnly cookie carries the attribute
+// as a server's Set-Cookie would (WinINet takes it only with the flag); only readers that ask for
+// HttpOnly cookies see it.
+void SetTestCookie(const std::wstring& argument, bool httpOnly) {
+    const size_t a = argument.find(L'\n');
+    const size_t b = a == std::wstring::npos ? a : argument.find(L'\n', a + 1);
+    if (b == std::wstring::npos)
+        return;
+    const std::wstring url = argument.substr(0, a);
+    const std::wstring name = argument.substr(a + 1, b - a - 1);
+    const std::wstring value = argument.substr(b + 1);
+    if (httpOnly)
+        ::InternetSetCookieExW(url.c_str(), name.c_str(), (value + L"; HttpOnly").c_str(),
+                               INTERNET_COOKIE_HTTPONLY, 0);
+    else
+        ::InternetSetCookieW(url.c_str(), name.c_str(), value.c_str());
+}
+
 } // namespace
 
 HWND CreateProbeBox(HWND owner, const std::wstring& title) {
@@ -76,12 +94,8 @@ void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVe
             CreateProbeBox(owner, argument);
             continue;
         }
-        if (verb == L"cookie") { // "<url>\n<name>\n<value>" into this process's cookie store
-            const size_t a = argument.find(L'\n');
-            const size_t b = a == std::wstring::npos ? a : argument.find(L'\n', a + 1);
-            if (b != std::wstring::npos)
-                ::InternetSetCookieW(argument.substr(0, a).c_str(), argument.substr(a + 1, b - a - 1).c_str(),
-                                     argument.substr(b + 1).c_str());
+        if (verb == L"cookie" || verb == L"httponlycookie") {
+            SetTestCookie(argument, verb == L"httponlycookie");
             continue;
         }
         UniqueVariant text;

@@ -18,8 +18,8 @@ inline constexpr ULONG_PTR BrowserTestCommandData = 0x5A505447;
 
 // Verbs: "navigate" makes the real control navigate; "complete" delivers NavigateComplete2 and
 // DocumentComplete for the URL; "title" delivers TitleChange; "cookie" (URL, name and value on three
-// lines) sets a cookie in this process's store; "box" opens a modeless system dialog owned by the
-// host window, titled by the argument ("ZarnSweepProbe" when empty).
+// lines) sets a cookie in this process's store, "httponlycookie" an HttpOnly one; "box" opens a modeless
+// system dialog owned by the host window, titled by the argument ("ZarnSweepProbe" when empty).
 class BrowserTestCommands {
   public:
     // Handles the verbs a host adds; true when it took the verb.

@@ -203,6 +203,13 @@ void CDHtmlDialog::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
     }
 }
 
+BOOL CDHtmlDialog::PreTranslateMessage(MSG* msg) {
+    const HWND wnd = GetSafeHwnd();
+    if (wnd && (msg->hwnd == wnd || ::IsChild(wnd, msg->hwnd)) && Host_.TranslateAccelerator(msg))
+        return TRUE;
+    return CDialog::PreTranslateMessage(msg);
+}
+
 HRESULT CDHtmlDialog::DispatchElementEvent(int32_t event, const std::shared_ptr<PageElement>& element) {
     if (!element)
         return S_OK;

@@ -51,6 +51,10 @@ class CDHtmlDialog : public CDialog, public BrowserSiteOwner, public BrowserEven
     HRESULT DispatchElementEvent(int32_t event, const std::shared_ptr<PageElement>& element);
 
     void OnBrowserEvent(DISPID id, DISPPARAMS& params) override;
+    // The page has the first look at the dialog's key messages (the control's in-place active
+    // object), then the dialog manager. A subclass whose own key rules come first tests them before
+    // calling this.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     // The test build lets a test drive a page dialog with the commands of BrowserTestCommands; page
     // dialogs of the test build carry the window property TestPageProperty.

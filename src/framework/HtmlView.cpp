@@ -47,6 +47,21 @@ void CHtmlView::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
     }
 }
 
+BOOL CHtmlView::PreTranslateMessage(MSG* msg) {
+    const HWND wnd = GetSafeHwnd();
+    if (!wnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST ||
+        (msg->hwnd != wnd && !::IsChild(wnd, msg->hwnd)))
+        return FALSE;
+    // A frame that leaves the key alone is asked again by the walk up from the view; its filters
+    // take a key or do nothing, so asking twice changes nothing.
+    for (HWND up = ::GetParent(wnd); up && IsWindowOfThisProcess(up); up = ::GetParent(up)) {
+        if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(up));
+            frame && frame->PreTranslateMessage(msg))
+            return TRUE;
+    }
+    return Host_.TranslateAccelerator(msg) ? TRUE : FALSE;
+}
+
 int CHtmlView::OnCreate(CREATESTRUCTW* cs) {
     const LRESULT created = CView::WindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(cs));
     if (created == -1)

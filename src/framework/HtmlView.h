@@ -24,6 +24,10 @@ class CHtmlView : public CView, public BrowserSiteOwner, public BrowserEventTarg
     void SetSilent(bool silent);
 
     void OnBrowserEvent(DISPID id, DISPPARAMS& params) override;
+    // A key message in the view goes to the frames around it first (their own keys), then to the
+    // page (the control's in-place active object); TRUE when one of them took it.
+    BOOL PreTranslateMessage(MSG* msg) override;
+    CBrowserControlSite* ControlSite() const { return Host_.Site(); }
 
     // BrowserSiteOwner
     HWND SiteWindow() const override { return GetSafeHwnd(); }

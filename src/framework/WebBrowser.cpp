@@ -45,6 +45,13 @@ HRESULT CBrowserControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPl
     return S_OK;
 }
 
+HRESULT CBrowserControlSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+    if (object)
+        object->AddRef();
+    ActiveObject_ = ComPtr<IOleInPlaceActiveObject>::Attach(object);
+    return S_OK;
+}
+
 HRESULT CBrowserControlSite::ShowContextMenu(DWORD id, POINT* point, IUnknown* target, IDispatch* object) {
     return Owner ? Owner->OnShowContextMenu(id, point, target, object) : S_OK;
 }
@@ -163,6 +170,9 @@ void WebBrowserHost::Destroy() {
         if (ComPtr<IOleInPlaceObject> inPlace = Object_.As<IOleInPlaceObject>())
             inPlace->InPlaceDeactivate();
     }
+    // The active object holds the site and the site holds it: the cycle ends here.
+    if (Site_)
+        Site_->SetActiveObject(nullptr, nullptr);
     Cookie_.reset();
     if (Sink_)
         Sink_->Disconnect();
@@ -196,6 +206,18 @@ HRESULT WebBrowserHost::Navigate(const std::wstring& url) {
     VARIANT empty;
     ::VariantInit(&empty);
     return Browser_->Navigate(text.get(), &empty, &empty, &empty, &empty);
+}
+
+bool WebBrowserHost::TranslateAccelerator(MSG* msg) {
+    if (!msg || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
+        return false;
+    // Held for the call: the object may hand over another (or none) while it translates.
+    ComPtr<IOleInPlaceActiveObject> active;
+    if (Site_)
+        active = Site_->ActiveObject();
+    if (!active && Object_)
+        active = Object_.As<IOleInPlaceActiveObject>();
+    return active && active->TranslateAccelerator(msg) == S_OK;
 }
 
 void WebBrowserHost::Deliver(DISPID id, DISPPARAMS& params) {

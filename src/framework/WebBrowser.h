@@ -41,9 +41,15 @@ class CBrowserControlSite
   public:
     explicit CBrowserControlSite(BrowserSiteOwner* owner) : Owner(owner) {}
 
-    // The owner is going: later calls from the control get the defaults.
-    void Disconnect() { Owner = nullptr; }
+    // The owner is going: later calls from the control get the defaults, and the active object the
+    // control handed over is let go.
+    void Disconnect() {
+        Owner = nullptr;
+        ActiveObject_.reset();
+    }
     BrowserSiteOwner* GetOwner() const { return Owner; }
+    // The in-place active object the control last handed over (SetActiveObject), if any.
+    ComPtr<IOleInPlaceActiveObject> ActiveObject() const { return ActiveObject_; }
     // Where the control lies in the owner's client area.
     void SetRect(const RECT& rect) { Rect = rect; }
 
@@ -73,7 +79,8 @@ class CBrowserControlSite
     HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    // Of the frame and of the document window alike: the control's object that translates its keys.
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
     HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return E_NOTIMPL; }
@@ -107,6 +114,9 @@ class CBrowserControlSite
 
     BrowserSiteOwner* Owner;
     RECT Rect{};
+
+  private:
+    ComPtr<IOleInPlaceActiveObject> ActiveObject_;
 };
 
 // The DWebBrowserEvents2 sink: an IDispatch of its own (the control reads ambient properties through
@@ -152,6 +162,11 @@ class WebBrowserHost {
     bool EventsConnected() const { return static_cast<bool>(Cookie_); }
     // Hands an event to the sink exactly as the control would.
     void Deliver(DISPID id, DISPPARAMS& params);
+    // Gives a key message (WM_KEYFIRST to WM_KEYLAST) to the control's in-place active object, the
+    // one it handed the site or else its own, as a container must before it handles keys itself:
+    // the page's Tab, Enter, editing keys and its own shortcuts depend on it. True when the object
+    // took the message (S_OK); it is then neither translated nor dispatched.
+    bool TranslateAccelerator(MSG* msg);
 
   private:
     ComPtr<IOleObject> Object_;

@@ -170,23 +170,17 @@ void CMainFrame::DestroyBrowserMessageBox() {
     }
 }
 
-// Raises the launcher above other programs without activating it. The launcher's thread is joined to
-// the foreground thread's input only for the two z-order changes.
+// Raises the launcher above other programs without activating it: into the topmost band and straight
+// out again, which leaves it at the top of the others. Both moves are queued for the launcher's thread
+// (a hung launcher cannot hang this process) and run there in order; changing the z-order needs no
+// share in anyone's input, and joining the launcher's input to the foreground thread's would only
+// cost the launcher its focus and key state.
 void CMainFrame::RaiseLauncher() {
-    const HWND launcher = LauncherWindow();
-    if (!launcher)
-        return;
-    const DWORD launcherThread = ::GetWindowThreadProcessId(launcher, nullptr);
-    const HWND foreground = ::GetForegroundWindow();
-    const DWORD foregroundThread = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
-    const bool attached = foregroundThread && foregroundThread != launcherThread &&
-                          ::AttachThreadInput(launcherThread, foregroundThread, TRUE);
-    const CForeignWnd target(launcher);
+    const CForeignWnd launcher(LauncherWindow());
     const UINT flags = SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
-    target.SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, flags);
-    target.SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-    if (attached)
-        ::AttachThreadInput(launcherThread, foregroundThread, FALSE);
+    if (!launcher.SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, flags))
+        return;
+    launcher.SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, flags);
     testbuild::Note(L"raised");
 }
 

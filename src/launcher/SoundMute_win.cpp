@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "framework/Handle.h"
 #include "framework/ProcAddress.h"
@@ -27,14 +28,39 @@ bool Muted() {
 
 // --- Mixer path ------------------------------------------------------------------------------------
 
-struct MixerTraits {
-    static HMIXER Invalid() noexcept { return nullptr; }
-    static void Close(HMIXER h) noexcept { ::mixerClose(h); }
+// Mixer 0, open for the life of the object, through the given functions.
+class OpenMixer {
+  public:
+    explicit OpenMixer(const MixerFunctions& functions) : Functions(functions) {
+        if (Functions.Open(&Handle, 0, 0, 0, MIXER_OBJECTF_HMIXER) != MMSYSERR_NOERROR)
+            Handle = nullptr;
+    }
+    ~OpenMixer() {
+        if (Handle)
+            Functions.Close(Handle);
+    }
+    OpenMixer(const OpenMixer&) = delete;
+    OpenMixer& operator=(const OpenMixer&) = delete;
+
+    explicit operator bool() const { return Handle != nullptr; }
+    HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(Handle); }
+
+  private:
+    const MixerFunctions& Functions;
+    HMIXER Handle = nullptr;
 };
-using UniqueMixer = UniqueResource<HMIXER, MixerTraits>;
 
 DWORD ComponentTypeOfLine(int line) {
     return line == 0 ? MIXERLINE_COMPONENTTYPE_DST_SPEAKERS : MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
+}
+
+// More items than any mute control has: a driver that reports more is not believed.
+constexpr DWORD MaxMuteItems = 256;
+
+// The items a control's details are read and set for: its item count when it is a control of several
+// items (MIXERCONTROL_CONTROLF_MULTIPLE), otherwise none (which means one value per channel).
+DWORD MultipleItemsOf(const MIXERCONTROLW& control) {
+    return (control.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.cMultipleItems : 0;
 }
 
 // --- Interception path -----------------------------------------------------------------------------
@@ -181,19 +207,19 @@ BOOL IsVistaOrLater() {
     return info.dwMajorVersion > 5 ? TRUE : FALSE;
 }
 
-BOOL SetMixerLineMute(int line, BOOL muted) {
+BOOL SetMixerLineMute(int line, BOOL muted, const MixerFunctions& functions) {
     if (line != 0 && line != 1)
         return FALSE;
-    UniqueMixer mixer;
-    if (::mixerOpen(mixer.put(), 0, 0, 0, MIXER_OBJECTF_HMIXER) != MMSYSERR_NOERROR)
+    const OpenMixer mixer(functions);
+    if (!mixer)
         return FALSE;
-    const auto handle = reinterpret_cast<HMIXEROBJ>(mixer.get());
+    const HMIXEROBJ handle = mixer.Object();
 
     MIXERLINEW lineInfo;
     std::memset(&lineInfo, 0, sizeof lineInfo);
     lineInfo.cbStruct = sizeof lineInfo; // 280
     lineInfo.dwComponentType = ComponentTypeOfLine(line);
-    if (::mixerGetLineInfoW(handle, &lineInfo, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+    if (functions.GetLineInfo(handle, &lineInfo, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
         MMSYSERR_NOERROR)
         return FALSE;
 
@@ -207,25 +233,30 @@ BOOL SetMixerLineMute(int line, BOOL muted) {
     controls.cControls = 1;
     controls.cbmxctrl = sizeof control; // 228
     controls.pamxctrl = &control;
-    if (::mixerGetLineControlsW(handle, &controls, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
-        MMSYSERR_NOERROR)
+    if (functions.GetLineControls(
+            handle, &controls, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) != MMSYSERR_NOERROR)
         return FALSE;
 
-    MIXERCONTROLDETAILS_BOOLEAN value{};
+    // One channel (all channels alike) and room for a value per item: the driver fills all of them.
+    const DWORD items = MultipleItemsOf(control);
+    if (items > MaxMuteItems)
+        return FALSE;
+    std::vector<MIXERCONTROLDETAILS_BOOLEAN> values(items == 0 ? 1 : items);
     MIXERCONTROLDETAILS details;
     std::memset(&details, 0, sizeof details);
     details.cbStruct = sizeof details; // 24
     details.dwControlID = control.dwControlID;
     details.cChannels = 1;
-    details.cMultipleItems = control.cMultipleItems;
-    details.cbDetails = sizeof value; // 4
-    details.paDetails = &value;
-    if (::mixerGetControlDetailsW(handle, &details, MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) !=
-        MMSYSERR_NOERROR)
+    details.cMultipleItems = items;
+    details.cbDetails = sizeof(MIXERCONTROLDETAILS_BOOLEAN); // 4
+    details.paDetails = values.data();
+    if (functions.GetControlDetails(
+            handle, &details, MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
         return FALSE;
-    value.fValue = muted ? TRUE : FALSE;
-    if (::mixerSetControlDetails(handle, &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) !=
-        MMSYSERR_NOERROR)
+    for (MIXERCONTROLDETAILS_BOOLEAN& value : values)
+        value.fValue = muted ? TRUE : FALSE;
+    if (functions.SetControlDetails(
+            handle, &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
         return FALSE;
     return TRUE;
 }

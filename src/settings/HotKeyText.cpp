@@ -1,40 +1,27 @@
 // The stored hot-key text, its display form, the key names and the keys a user may choose.
 #include "settings/HotKeyText.h"
 
-#include <cstdint>
-
 namespace zarn {
 
 namespace {
 
-// The stored value is read into a 32-character buffer, so only the first 31 characters count.
-constexpr size_t StoredTextLimit = 31;
+constexpr int MaxModifiers = ModAlt | ModCtrl | ModShift;
+constexpr int MaxVirtualKey = 0xFE;
 
-bool IsSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
-// Reads a number the way wcstol does with base 10 on Windows (32-bit long): leading white space, an
-// optional sign, digits; anything else ends it; no digits give 0; out of range clamps.
-int ReadDecimal(std::wstring_view text) {
-    size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        negative = text[i] == L'-';
-        ++i;
+// A run of decimal digits no greater than `limit`; nothing for an empty run, any other character or
+// a larger number.
+std::optional<int> ReadBoundedDecimal(std::wstring_view digits, int limit) {
+    if (digits.empty())
+        return std::nullopt;
+    int value = 0;
+    for (wchar_t c : digits) {
+        if (c < L'0' || c > L'9')
+            return std::nullopt;
+        value = value * 10 + (c - L'0');
+        if (value > limit)
+            return std::nullopt;
     }
-    constexpr int64_t Limit = int64_t{INT32_MAX} + 1;
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + (text[i] - L'0');
-        if (value > Limit)
-            value = Limit;
-    }
-    if (negative)
-        return static_cast<int>(-value);
-    return static_cast<int>(value > INT32_MAX ? INT32_MAX : value);
+    return value;
 }
 
 struct NamedKey {
@@ -62,14 +49,23 @@ bool InRange(int key, int first, int last) {
 
 } // namespace
 
-StoredHotKey DecodeHotKey(std::wstring_view text) {
-    text = text.substr(0, StoredTextLimit);
-    // A character 0 ends the text, as it would in the buffer it is read into.
-    text = text.substr(0, text.find(L'\0'));
+std::optional<StoredHotKey> ParseHotKey(std::wstring_view text) {
+    if (text.size() > StoredHotKeyChars)
+        return std::nullopt;
     const size_t comma = text.find(L',');
     if (comma == std::wstring_view::npos)
-        return {ReadDecimal(text), 0};
-    return {ReadDecimal(text.substr(0, comma)), ReadDecimal(text.substr(comma + 1))};
+        return std::nullopt;
+    const std::optional<int> modifiers = ReadBoundedDecimal(text.substr(0, comma), MaxModifiers);
+    const std::optional<int> key = ReadBoundedDecimal(text.substr(comma + 1), MaxVirtualKey);
+    if (!modifiers || !key)
+        return std::nullopt;
+    return StoredHotKey{*modifiers, *key};
+}
+
+StoredHotKey DecodeHotKey(std::wstring_view text, std::wstring_view defaultText) {
+    if (const std::optional<StoredHotKey> stored = ParseHotKey(text))
+        return *stored;
+    return ParseHotKey(defaultText).value_or(StoredHotKey{});
 }
 
 std::wstring EncodeHotKey(int modifiers, int key) {

@@ -2,6 +2,8 @@
 // the launcher, the game windows and the settings dialog share these rules.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,9 +18,15 @@ struct StoredHotKey {
     int Key = 0;
 };
 
-// Decodes a stored value: text before the first comma is the modifiers, after it the key; each is
-// read like wcstol base 10 (empty or non-numeric text gives 0). At most 31 characters are looked at.
-StoredHotKey DecodeHotKey(std::wstring_view text);
+// The longest stored value the program reads (its buffer holds 32 characters).
+constexpr size_t StoredHotKeyChars = 31;
+// Reads a stored value that is exactly "<modifiers>,<key>": two runs of decimal digits joined by one
+// comma, at most StoredHotKeyChars characters, the modifiers a combination of the three bits (0 to 7)
+// and the key 0 (off) or a virtual-key code (1 to 254). Anything else is malformed: nothing.
+std::optional<StoredHotKey> ParseHotKey(std::wstring_view text);
+// The key a stored value stands for: the value when it is well formed, else the default, as when the
+// value is missing, so that a damaged file never turns a key off. A malformed default gives key 0.
+StoredHotKey DecodeHotKey(std::wstring_view text, std::wstring_view defaultText);
 // "<modifiers>,<key>" in decimal, as the settings dialog writes it.
 std::wstring EncodeHotKey(int modifiers, int key);
 // "无" for key 0; else "Ctrl  +  ", "Shift  +  ", "Alt  +  " as set, then KeyName(key).

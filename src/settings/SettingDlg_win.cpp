@@ -27,8 +27,9 @@ const wchar_t SwitchKeyDefault[] = L"2,9";
 const wchar_t SoundKeyDefault[] = L"2,81";
 const wchar_t ConflictText[] = L"热键冲突，请重新设置不同热键值";
 
-// A stored value is read into a buffer of this many characters.
-constexpr DWORD StoredValueChars = 32;
+// A stored value is read into a buffer one character longer than the longest value the program
+// takes, so that a longer one is seen to be longer (and malformed) rather than cut.
+constexpr DWORD StoredValueChars = StoredHotKeyChars + 2;
 // Class names and window texts of the top-level windows are read up to these lengths.
 constexpr int ClassNameChars = 64;
 constexpr int WindowTextChars = 128;
@@ -56,11 +57,12 @@ StoredHotKey CSettingDlg::LoadHotKey(const wchar_t* valueName, const wchar_t* de
     const std::wstring path = SettingsFilePath();
     const wchar_t* fallback = defaultValue ? defaultValue : L"";
     if (path.empty() || !valueName)
-        return DecodeHotKey(fallback);
+        return DecodeHotKey(fallback, fallback);
     wchar_t buffer[StoredValueChars] = {};
     const DWORD got = ::GetPrivateProfileStringW(product::IniSection, valueName, fallback, buffer,
                                                  StoredValueChars, path.c_str());
-    return DecodeHotKey(std::wstring_view(buffer, got < StoredValueChars ? got : StoredValueChars - 1));
+    return DecodeHotKey(std::wstring_view(buffer, got < StoredValueChars ? got : StoredValueChars - 1),
+                        fallback);
 }
 
 StoredHotKey CSettingDlg::LoadBossKey() const {

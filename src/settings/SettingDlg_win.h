@@ -33,8 +33,8 @@ class CSettingDlg : public CDlgEx {
     explicit CSettingDlg(HWND parent = nullptr);
     ~CSettingDlg() override { DestroyWindow(); }
 
-    // Reads a value of section "Zarn" in "Statistic.ini" beside the program (defaultValue when it
-    // is missing) and decodes it.
+    // Reads a value of section "Zarn" in "Statistic.ini" beside the program and decodes it;
+    // defaultValue when it is missing or malformed.
     StoredHotKey LoadHotKey(const wchar_t* valueName, const wchar_t* defaultValue) const;
     StoredHotKey LoadBossKey() const;   // "ShortKey", F10
     StoredHotKey LoadSwitchKey() const; // "AltWndKey", Ctrl + Tab

@@ -1,6 +1,7 @@
 // The WebBrowser host and the HTML dialogs in this process, for what the control does under Wine:
 // creation, Navigate, BeforeNavigate2 with Cancel, NavigateError, Silent, the site's interfaces,
-// resizing and teardown; element events and picture buttons through fake elements.
+// resizing and teardown; element events and picture buttons through fake elements; key messages
+// through a fake in-place active object in the page's place.
 #include <windows.h>
 #include <exdispid.h>
 #include <ole2.h>
@@ -15,8 +16,10 @@
 #include "browser/LoginBkDlg_win.h"
 #include "browser/QQLogin_win.h"
 #include "framework/HtmlDialog.h"
+#include "support/PageKeysTestSupport_win.h"
 
 using namespace zarn;
+using namespace zarn::test;
 namespace ev = element_event;
 
 namespace {
@@ -431,6 +434,137 @@ TEST_F(HtmlDialogTest, EscapedPayloadsDecodeThroughTheCodePage) {
     const std::wstring decoded = DecodeLoadGamePayload(longPayload);
     EXPECT_EQ(decoded.size(), 253u); // "%41" is one character after unescaping, then 252 x
     EXPECT_EQ(decoded[0], L'A');
+}
+
+// The control hands its in-place active object to the site (IOleInPlaceFrame::SetActiveObject) when
+// the page is activated; a fake in its place sees what the page would.
+ComPtr<FakeActiveObject> HandFakePageTo(CBrowserControlSite* site, KeyLog& log) {
+    ComPtr<FakeActiveObject> page = MakeComObject<FakeActiveObject>(log);
+    ComPtr<IOleInPlaceFrame> frame;
+    if (site && SUCCEEDED(site->QueryInterface(__uuidof(IOleInPlaceFrame), frame.put_void())))
+        frame->SetActiveObject(page.get(), L"page");
+    return page;
+}
+
+// The control's own window inside a page dialog: where the page's keys are sent.
+HWND ControlWindow(HWND host) {
+    return ::FindWindowExW(host, nullptr, nullptr, nullptr);
+}
+
+TEST_F(HtmlDialogTest, ThePageSeesKeysBeforeTheDialogManagerAndKeepsWhatItTakes) {
+    ASSERT_TRUE(Ole.Ok);
+    KeyLog log;
+    ComPtr<FakeActiveObject> page;
+    {
+        ProbeDialog dialog;
+        ASSERT_TRUE(dialog.Create(nullptr));
+        page = HandFakePageTo(dialog.ControlSite(), log);
+        page->Takes = {VK_TAB, VK_BACK};
+        const HWND control = ControlWindow(dialog.GetSafeHwnd());
+        ASSERT_NE(control, nullptr);
+        KeyWindowWatch watch(control, log);
+
+        // Taken: the dialog manager never sees Tab (it would move the focus out of the page).
+        PostKeyLikeTheUser(control, WM_KEYDOWN, VK_TAB);
+        EXPECT_EQ(SeenOf(log, VK_TAB), (KeyLog{{KeySeen::Page, WM_KEYDOWN, VK_TAB}}));
+        PostKeyLikeTheUser(control, WM_KEYDOWN, VK_BACK);
+        EXPECT_EQ(SeenOf(log, VK_BACK), (KeyLog{{KeySeen::Page, WM_KEYDOWN, VK_BACK}}));
+
+        // Left alone: it goes on the normal way, after the page.
+        PostKeyLikeTheUser(control, WM_KEYDOWN, 'A');
+        const KeyLog a = SeenOf(log, 'A');
+        ASSERT_GE(a.size(), 2u);
+        EXPECT_EQ(a[0], (KeySeen{KeySeen::Page, WM_KEYDOWN, 'A'}));
+        EXPECT_EQ(a[1].By, KeySeen::Window) << "then the dialog manager and the window";
+        PostKeyLikeTheUser(control, WM_CHAR, 'z');
+        const KeyLog z = SeenOf(log, 'z');
+        ASSERT_GE(z.size(), 2u);
+        EXPECT_EQ(z[0], (KeySeen{KeySeen::Page, WM_CHAR, 'z'}));
+        PostKeyLikeTheUser(control, WM_SYSKEYDOWN, VK_F10);
+        EXPECT_EQ(SeenOf(log, VK_F10).front(), (KeySeen{KeySeen::Page, WM_SYSKEYDOWN, VK_F10}));
+
+        // Other messages are not keys: the page is not asked.
+        const size_t before = log.size();
+        PostKeyLikeTheUser(control, WM_MOUSEMOVE, 0);
+        EXPECT_EQ(log.size(), before);
+        EXPECT_GT(page->OtherReferences(), 0u) << "the site holds the page's object";
+    }
+    EXPECT_EQ(page->OtherReferences(), 0u) << "released when the dialog goes";
+}
+
+TEST_F(HtmlDialogTest, AnObjectHandedOverAgainOrTakenBackIsHeldNoLonger) {
+    ASSERT_TRUE(Ole.Ok);
+    KeyLog first;
+    KeyLog second;
+    ProbeDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    ComPtr<FakeActiveObject> old = HandFakePageTo(dialog.ControlSite(), first);
+    // The document window's SetActiveObject is the same as the frame's.
+    ComPtr<FakeActiveObject> page = MakeComObject<FakeActiveObject>(second);
+    ComPtr<IOleInPlaceUIWindow> document;
+    ASSERT_EQ(dialog.ControlSite()->QueryInterface(__uuidof(IOleInPlaceUIWindow), document.put_void()), S_OK);
+    ASSERT_EQ(document->SetActiveObject(page.get(), nullptr), S_OK);
+    EXPECT_EQ(old->OtherReferences(), 0u);
+    page->Takes = {'Q'};
+    const HWND control = ControlWindow(dialog.GetSafeHwnd());
+    PostKeyLikeTheUser(control, WM_KEYDOWN, 'Q');
+    EXPECT_TRUE(first.empty());
+    EXPECT_EQ(second, (KeyLog{{KeySeen::Page, WM_KEYDOWN, 'Q'}}));
+    ASSERT_EQ(document->SetActiveObject(nullptr, nullptr), S_OK);
+    EXPECT_EQ(page->OtherReferences(), 0u);
+    PostKeyLikeTheUser(control, WM_KEYDOWN, 'Q');
+    EXPECT_EQ(second.size(), 1u);
+}
+
+TEST_F(HtmlDialogTest, TheLoginPageKeepsEscAndF5FromThePageAndGivesItTabAndEnter) {
+    ASSERT_TRUE(Ole.Ok);
+    KeyLog log;
+    CLoginDlg login(L"app://nothing");
+    ASSERT_TRUE(login.Create(nullptr));
+    ComPtr<FakeActiveObject> page = HandFakePageTo(login.ControlSite(), log);
+    const HWND control = ControlWindow(login.GetSafeHwnd());
+    ASSERT_NE(control, nullptr);
+    KeyWindowWatch watch(control, log);
+    for (WPARAM key : {WPARAM{VK_ESCAPE}, WPARAM{VK_F5}}) {
+        PostKeyLikeTheUser(control, WM_KEYDOWN, key);
+        EXPECT_TRUE(SeenOf(log, key).empty()) << "the login's own rule comes first: " << key;
+    }
+    for (WPARAM key : {WPARAM{VK_TAB}, WPARAM{VK_RETURN}, WPARAM{VK_DELETE}}) {
+        PostKeyLikeTheUser(control, WM_KEYDOWN, key);
+        const KeyLog seen = SeenOf(log, key);
+        ASSERT_FALSE(seen.empty()) << key;
+        EXPECT_EQ(seen.front(), (KeySeen{KeySeen::Page, WM_KEYDOWN, key}));
+    }
+    page->Takes = {'C'};
+    PostKeyLikeTheUser(control, WM_KEYDOWN, 'C');
+    EXPECT_EQ(SeenOf(log, 'C'), (KeyLog{{KeySeen::Page, WM_KEYDOWN, 'C'}}));
+}
+
+TEST_F(HtmlDialogTest, TheSignInPageKeepsEnterAndEscFromThePageAndGivesItTheRest) {
+    ASSERT_TRUE(Ole.Ok);
+    KeyLog log;
+    CQQLogin container;
+    container.AuthPage.StartUrl = L"app://nothing";
+    ASSERT_TRUE(container.Create(nullptr));
+    ::ShowWindow(container.GetSafeHwnd(), SW_SHOW);
+    ASSERT_NE(container.AuthPage.GetSafeHwnd(), nullptr);
+    ComPtr<FakeActiveObject> page = HandFakePageTo(container.AuthPage.ControlSite(), log);
+    const HWND control = ControlWindow(container.AuthPage.GetSafeHwnd());
+    ASSERT_NE(control, nullptr);
+    KeyWindowWatch watch(control, log);
+    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+        PostKeyLikeTheUser(control, WM_KEYDOWN, key);
+        EXPECT_TRUE(SeenOf(log, key).empty()) << key;
+    }
+    page->Takes = {VK_TAB};
+    PostKeyLikeTheUser(control, WM_KEYDOWN, VK_TAB);
+    EXPECT_EQ(SeenOf(log, VK_TAB), (KeyLog{{KeySeen::Page, WM_KEYDOWN, VK_TAB}}));
+    PostKeyLikeTheUser(control, WM_KEYDOWN, 'V');
+    const KeyLog v = SeenOf(log, 'V');
+    ASSERT_GE(v.size(), 2u);
+    EXPECT_EQ(v.front(), (KeySeen{KeySeen::Page, WM_KEYDOWN, 'V'}));
+    container.DestroyWindow();
+    EXPECT_EQ(page->OtherReferences(), 0u);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The "/newgm" login of the test build under Wine against a stand-in launcher window: the backdrop,
 // the login page, its app: commands, the WM_COPYDATA question (answered 1 or 0), SC_CLOSE/6021,
 // the QQ and Weibo sign-in windows, the cookie watch and the sweep timer. The test build's page
-// dialogs take "navigate", "complete", "cookie" and "box" commands (framework/HtmlDialog.h), which
-// stand in for what the missing HTML engine would do.
+// dialogs take "navigate", "complete", "cookie", "httponlycookie" and "box" commands
+// (framework/BrowserTestCommands.h), which stand in for what the missing HTML engine would do.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -388,6 +388,76 @@ TEST(LoginFlow, TheCookieWatchClosesSignInAndTheSweepRemovesItsBox) {
         << "the login goes on";
     login.Navigate(L"app://exitgame");
     EXPECT_TRUE(login.Ended());
+}
+
+// A login whose page has opened the sign-in of one provider (its redirect path given).
+struct OpenSignIn {
+    OpenSignIn(const std::wstring& redirect, const std::wstring& title) : Login(Launcher.Wnd, 0) {
+        if (!Login.ShowPage())
+            return;
+        Login.Navigate(SignIn(redirect));
+        PumpUntil([&] {
+            Page = PageOwnedBy(Login.Process.Pid, title);
+            return Page != nullptr && ::IsWindowVisible(Page);
+        });
+        Container = Page ? ::GetWindow(Page, GW_OWNER) : nullptr;
+    }
+    // Completes the URL in the page, then waits until the login page has run a later command:
+    // whatever the completion was to do has been done. False when that command never ran.
+    bool CompleteAndSettle(const std::wstring& url) {
+        ::ShowWindow(Launcher.Wnd, SW_RESTORE);
+        Log.Minimized = false;
+        BrowserCommand(Page, L"complete", url);
+        Login.Navigate(L"app://minimize");
+        return PumpUntil([] { return Log.Minimized; });
+    }
+    bool Closed() {
+        return PumpUntil([&] { return !::IsWindowVisible(Container); });
+    }
+    // The login's own exit.
+    bool Exit() {
+        Login.Navigate(L"app://exitgame");
+        return Login.Ended();
+    }
+
+    StandInLauncher Launcher;
+    LoginProcess Login;
+    HWND Page = nullptr;
+    HWND Container = nullptr;
+};
+
+TEST(LoginFlow, OnlyACookieNamedExactlyPauthWithAValueClosesTheSignIn) {
+    OpenSignIn qq(L"/qzone/redirectToAuthorize.do?client=zarn", L"QQ账号安全登录");
+    ASSERT_NE(qq.Page, nullptr);
+    const std::wstring callback = SignIn(L"/qzone/callback.do?code=COOKIES&state=zarn");
+
+    // Cookies whose names contain "Pauth", and a "Pauth" without a value, are no sign-in.
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nPauthX\nPX1");
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nxPauth\nXP2");
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nPauth\n");
+    ASSERT_TRUE(qq.CompleteAndSettle(callback));
+    EXPECT_TRUE(::IsWindowVisible(qq.Container));
+
+    // Among more than 255 characters of other cookies, a real one is found.
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nbig\n" + std::wstring(300, L'b'));
+    ASSERT_TRUE(qq.CompleteAndSettle(callback));
+    EXPECT_TRUE(::IsWindowVisible(qq.Container));
+    BrowserCommand(qq.Page, L"cookie", callback + L"\nPauth\nPA0123");
+    BrowserCommand(qq.Page, L"complete", callback);
+    EXPECT_TRUE(qq.Closed()) << "a real Pauth closes the window";
+    EXPECT_TRUE(qq.Exit());
+}
+
+TEST(LoginFlow, AnHttpOnlyPauthClosesTheSignIn) {
+    OpenSignIn weibo(L"/weibo/redirectToAuthorize.do?client=zarn", L"新浪微博账号安全登录");
+    ASSERT_NE(weibo.Page, nullptr);
+    // The portal sets its sign-in cookie HttpOnly: no script reads it, and only a reader that asks
+    // for HttpOnly cookies sees it.
+    const std::wstring callback = SignIn(L"/weibo/callback.do?state=zarn&code=HTTPONLY");
+    BrowserCommand(weibo.Page, L"httponlycookie", callback + L"\nPauth\nPAweibo");
+    BrowserCommand(weibo.Page, L"complete", callback);
+    EXPECT_TRUE(weibo.Closed());
+    EXPECT_TRUE(weibo.Exit());
 }
 
 } // namespace

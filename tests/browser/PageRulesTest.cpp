@@ -1,5 +1,5 @@
 // The page dialogs' URL and text rules: app: commands, loadgame payloads, unescaping, protected
-// areas, button pictures and the sign-in addresses.
+// areas, button pictures, the sign-in addresses and the sign-in cookie.
 #include "browser/PageRules.h"
 
 #include <gtest/gtest.h>
@@ -257,4 +257,34 @@ TEST(SignIn, CallbacksCountOnlyAtTheStart) {
     EXPECT_TRUE(IsQqAuthorizeUrl(L"https://q.test/oauth2.0/authorize?client_id=1", L"q.test"));
     EXPECT_FALSE(IsQqAuthorizeUrl(L"http://q.test/oauth2.0/authorize?client_id=1", L"q.test"));
     EXPECT_FALSE(IsQqAuthorizeUrl(L"https://q.test/oauth2.0/token", L"q.test"));
+}
+
+TEST(SignInCookie, OnlyACookieNamedExactlyPauthCounts) {
+    EXPECT_TRUE(HasCookieValue(L"Pauth=PA0123", SignInCookieName));
+    EXPECT_TRUE(HasCookieValue(L"a=1; Pauth=PA0123; b=2", SignInCookieName));
+    EXPECT_TRUE(HasCookieValue(L"a=1;Pauth=PA0123", SignInCookieName));
+    EXPECT_TRUE(HasCookieValue(L"Pauth=a=b", SignInCookieName)) << "the value may hold '='";
+    EXPECT_TRUE(HasCookieValue(L"  Pauth  =  v  ", SignInCookieName));
+    EXPECT_TRUE(HasCookieValue(L"\tPauth\t=\tv", SignInCookieName));
+    EXPECT_FALSE(
+        HasCookieValue(L"PauthX=1; xPauth=2; Pauth2=3; pauth=4; PAUTH=5; P auth=6", SignInCookieName));
+    EXPECT_FALSE(HasCookieValue(L"a=Pauth=1; b=Pauth", SignInCookieName)) << "in a value it is no name";
+    EXPECT_FALSE(HasCookieValue(L"Pauth", SignInCookieName)) << "a cookie without '=' has no name";
+    EXPECT_FALSE(HasCookieValue(L"other=PA0123", SignInCookieName));
+}
+
+TEST(SignInCookie, AnEmptyValueDoesNotCount) {
+    for (const wchar_t* cookies :
+         {L"Pauth=", L"Pauth= ", L"Pauth=\t ", L"Pauth=\"\"", L"Pauth = ; a=1", L"", L";", L" ; ;", L"="})
+        EXPECT_FALSE(HasCookieValue(cookies, SignInCookieName)) << cookies;
+    EXPECT_TRUE(HasCookieValue(L"Pauth=\" \"", SignInCookieName)) << "quotes around a space are a value";
+    EXPECT_TRUE(HasCookieValue(L"Pauth=; Pauth=v", SignInCookieName)) << "the same name for another path";
+}
+
+TEST(SignInCookie, LongCookieStringsAreReadWhole) {
+    const std::wstring big = L"big=" + std::wstring(300, L'x');
+    EXPECT_FALSE(HasCookieValue(big, SignInCookieName));
+    EXPECT_TRUE(HasCookieValue(big + L"; Pauth=PA0123", SignInCookieName));
+    EXPECT_TRUE(HasCookieValue(L"Pauth=" + std::wstring(5000, L'v') + L"; " + big, SignInCookieName));
+    EXPECT_FALSE(HasCookieValue(big + L"; Pauth=", SignInCookieName));
 }

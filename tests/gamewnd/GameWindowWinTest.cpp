@@ -346,6 +346,14 @@ std::string Ansi(const std::wstring& text) {
     return ToCodePage(text, CP_ACP).value_or(std::string());
 }
 
+// Whether window a lies above window b among the top-level windows.
+bool Above(HWND a, HWND b) {
+    for (HWND w = ::GetWindow(b, GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV))
+        if (w == a)
+            return true;
+    return false;
+}
+
 TEST_F(GameWindow, CtrlDAndF5InTheFrame) {
     Game game;
     StartWithTab(game);
@@ -363,10 +371,20 @@ TEST_F(GameWindow, CtrlDAndF5InTheFrame) {
                   "\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n"
                   "[InternetShortcut]\r\nURL=" +
                   address + "\r\nIDList=\r\n");
-    // A click into the frame raises the launcher shortly afterwards.
+    // A click into the frame raises the launcher over another program in front shortly afterwards,
+    // without activating it or leaving it topmost.
+    const HWND other = ::CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 100, 100,
+                                         300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    ::SetForegroundWindow(other);
+    ASSERT_TRUE(WaitFor([&] { return Above(other, L.Window()); }));
     ::PostMessageW(game.Frame, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(L.Window()),
                    MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
     EXPECT_TRUE(N.WaitFor(game.Pid, L"raised"));
+    EXPECT_TRUE(WaitFor([&] { return Above(L.Window(), other); }));
+    EXPECT_FALSE(::GetWindowLongPtrW(L.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(::GetForegroundWindow(), other);
+    ::DestroyWindow(other);
     // F5 reloads; with the boss key on plain F5 only the program's own F5 (6021) does.
     ::PostMessageW(game.Frame, WM_KEYDOWN, VK_F5, 0x003F0001);
     EXPECT_TRUE(N.WaitFor(game.Pid, L"reload"));

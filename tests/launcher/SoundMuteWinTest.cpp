@@ -1,6 +1,7 @@
 // Sound muting where the system reports Vista or later (Wine's default 6.1): the mute switches of
 // mixer 0, on the PulseAudio null sink the test command starts; the speakers line is read back, the
-// wave-out line (which Wine answers but does not keep) is judged by the calls' results.
+// wave-out line (which Wine answers but does not keep) is judged by the calls' results. Mute controls
+// of several items, which Wine's mixer has none of, through a fake mixer.
 #include "launcher/SoundMute_win.h"
 
 #include <windows.h>
@@ -107,4 +108,114 @@ TEST_F(SoundMuteMixer, MixerPathInstallsNoInterception) {
     const std::vector<uint8_t> before(entry, entry + 16);
     ASSERT_TRUE(SetSoundMuted(TRUE));
     EXPECT_EQ(std::vector<uint8_t>(entry, entry + 16), before);
+}
+
+namespace {
+
+// A mixer whose mute control is one of several items (MIXERCONTROL_CONTROLF_MULTIPLE), answering as a
+// driver is documented to: it checks the item count it is given against the control's, and reads or
+// writes one value per item (cChannels × cMultipleItems) wherever paDetails points.
+struct FakeMixer {
+    DWORD Flags = MIXERCONTROL_CONTROLF_MULTIPLE | MIXERCONTROL_CONTROLF_UNIFORM;
+    DWORD Items = 3;
+    std::vector<BOOL> Values = std::vector<BOOL>(3, FALSE);
+    int Opened = 0;
+    int Closed = 0;
+    int DetailCalls = 0;
+};
+FakeMixer Fake;
+
+DWORD DetailCount(const MIXERCONTROLDETAILS& details) {
+    return (details.cChannels ? details.cChannels : 1) *
+           (details.cMultipleItems ? details.cMultipleItems : 1);
+}
+
+bool ItemsAsTheControlHas(const MIXERCONTROLDETAILS& details) {
+    const DWORD expected = (Fake.Flags & MIXERCONTROL_CONTROLF_MULTIPLE) ? Fake.Items : 0;
+    return details.cMultipleItems == expected && details.cbDetails == sizeof(MIXERCONTROLDETAILS_BOOLEAN) &&
+           DetailCount(details) <= Fake.Values.size();
+}
+
+MMRESULT WINAPI FakeOpen(LPHMIXER mixer, UINT, DWORD_PTR, DWORD_PTR, DWORD) {
+    ++Fake.Opened;
+    *mixer = reinterpret_cast<HMIXER>(static_cast<INT_PTR>(0x4D58));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeClose(HMIXER) {
+    ++Fake.Closed;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeLineInfo(HMIXEROBJ, LPMIXERLINEW line, DWORD) {
+    line->dwLineID = 7;
+    line->cChannels = 2;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeLineControls(HMIXEROBJ, LPMIXERLINECONTROLSW controls, DWORD) {
+    MIXERCONTROLW& control = *controls->pamxctrl;
+    control.dwControlID = 11;
+    control.dwControlType = MIXERCONTROL_CONTROLTYPE_MUTE;
+    control.fdwControl = Fake.Flags;
+    control.cMultipleItems = Fake.Items;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeGetDetails(HMIXEROBJ, LPMIXERCONTROLDETAILS details, DWORD) {
+    ++Fake.DetailCalls;
+    if (!ItemsAsTheControlHas(*details))
+        return MMSYSERR_INVALPARAM;
+    auto* values = static_cast<MIXERCONTROLDETAILS_BOOLEAN*>(details->paDetails);
+    for (DWORD i = 0; i < DetailCount(*details); ++i)
+        values[i].fValue = Fake.Values[i];
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeSetDetails(HMIXEROBJ, LPMIXERCONTROLDETAILS details, DWORD) {
+    if (!ItemsAsTheControlHas(*details))
+        return MMSYSERR_INVALPARAM;
+    const auto* values = static_cast<const MIXERCONTROLDETAILS_BOOLEAN*>(details->paDetails);
+    for (DWORD i = 0; i < DetailCount(*details); ++i)
+        Fake.Values[i] = values[i].fValue;
+    return MMSYSERR_NOERROR;
+}
+
+MixerFunctions FakeMixerFunctions() {
+    MixerFunctions functions;
+    functions.Open = &FakeOpen;
+    functions.Close = &FakeClose;
+    functions.GetLineInfo = &FakeLineInfo;
+    functions.GetLineControls = &FakeLineControls;
+    functions.GetControlDetails = &FakeGetDetails;
+    functions.SetControlDetails = &FakeSetDetails;
+    return functions;
+}
+
+} // namespace
+
+TEST(SoundMuteItems, AMuteControlOfSeveralItemsIsSetForEveryItem) {
+    Fake = FakeMixer{};
+    ASSERT_TRUE(SetMixerLineMute(0, TRUE, FakeMixerFunctions()));
+    EXPECT_EQ(Fake.Values, (std::vector<BOOL>{TRUE, TRUE, TRUE}));
+    ASSERT_TRUE(SetMixerLineMute(1, FALSE, FakeMixerFunctions()));
+    EXPECT_EQ(Fake.Values, (std::vector<BOOL>{FALSE, FALSE, FALSE}));
+    EXPECT_EQ(Fake.Opened, 2);
+    EXPECT_EQ(Fake.Closed, 2);
+}
+
+TEST(SoundMuteItems, APlainControlGetsOneValueWhateverItsItemCountSays) {
+    Fake = FakeMixer{};
+    Fake.Flags = MIXERCONTROL_CONTROLF_UNIFORM; // not MULTIPLE: its item count means nothing
+    Fake.Items = 5;
+    ASSERT_TRUE(SetMixerLineMute(0, TRUE, FakeMixerFunctions()));
+    EXPECT_EQ(Fake.Values, (std::vector<BOOL>{TRUE, FALSE, FALSE}));
+}
+
+TEST(SoundMuteItems, AnItemCountNoMuteControlHasIsNotBelieved) {
+    Fake = FakeMixer{};
+    Fake.Items = 100000;
+    EXPECT_FALSE(SetMixerLineMute(0, TRUE, FakeMixerFunctions()));
+    EXPECT_EQ(Fake.DetailCalls, 0);
+    EXPECT_EQ(Fake.Closed, Fake.Opened) << "the mixer is closed all the same";
 }

@@ -9,53 +9,61 @@ using namespace zarn;
 
 namespace {
 
-void ExpectDecodes(std::wstring_view text, int modifiers, int key) {
-    const StoredHotKey decoded = DecodeHotKey(text);
-    EXPECT_EQ(decoded.Modifiers, modifiers) << std::wstring(text);
-    EXPECT_EQ(decoded.Key, key) << std::wstring(text);
+void ExpectParses(std::wstring_view text, int modifiers, int key) {
+    const std::optional<StoredHotKey> parsed = ParseHotKey(text);
+    ASSERT_TRUE(parsed) << std::wstring(text);
+    EXPECT_EQ(parsed->Modifiers, modifiers) << std::wstring(text);
+    EXPECT_EQ(parsed->Key, key) << std::wstring(text);
 }
 
-TEST(DecodeHotKey, ReadsTheDefaults) {
-    ExpectDecodes(L"0,121", 0, 121);
-    ExpectDecodes(L"2,9", 2, 9);
-    ExpectDecodes(L"2,81", 2, 81);
-    ExpectDecodes(L"6,65", 6, 65);
+TEST(ParseHotKey, TwoRunsOfDigitsJoinedByOneCommaAndNothingElse) {
+    ExpectParses(L"0,121", 0, 121);
+    ExpectParses(L"2,9", 2, 9);
+    ExpectParses(L"2,81", 2, 81);
+    ExpectParses(L"6,65", 6, 65);
+    ExpectParses(L"02,081", 2, 81);
+    for (const wchar_t* text :
+         {L"",      L",",     L"2,",     L",65",    L"3",      L"a,b",    L"abc",   L"5x,7y", L"x2,81",
+          L"2,81x", L"2, 81", L" 2,81",  L"2 ,81",  L"2,81 ",  L"+2,81",  L"-0,81", L"2,-81", L"2,+81",
+          L"1,2,3", L"2,,81", L"0x2,81", L"7,0x41", L"2\t,81", L"２,８１" /* full-width digits */})
+        EXPECT_FALSE(ParseHotKey(text)) << text;
+    EXPECT_FALSE(ParseHotKey(std::wstring_view(L"2\0,81", 5)));
+    EXPECT_FALSE(ParseHotKey(std::wstring_view(L"2,81\0", 5)));
 }
 
-TEST(DecodeHotKey, ReadsEachPartLikeWcstol) {
-    ExpectDecodes(L"", 0, 0);
-    ExpectDecodes(L",", 0, 0);
-    ExpectDecodes(L"abc", 0, 0);
-    ExpectDecodes(L"3", 3, 0); // no comma: the whole text is the modifiers
-    ExpectDecodes(L"5x,7y", 5, 7);
-    ExpectDecodes(L" 2, 81", 2, 81); // leading white space skipped
-    ExpectDecodes(L"\t+2,\n-81", 2, -81);
-    ExpectDecodes(L"2 ,81", 2, 81);
-    ExpectDecodes(L"x2,8 1", 0, 8);
-    ExpectDecodes(L"1,2,3", 1, 2); // the first comma splits
-    ExpectDecodes(L",65", 0, 65);
-    ExpectDecodes(L"2,", 2, 0);
-    ExpectDecodes(L"+,-", 0, 0);
+TEST(ParseHotKey, TheModifiersAreTheThreeBitsAndTheKeyZeroOrAVirtualKey) {
+    ExpectParses(L"0,0", 0, 0); // off, as the settings dialog writes it
+    ExpectParses(L"1,0", 1, 0);
+    ExpectParses(L"7,254", 7, 254);
+    for (const wchar_t* text : {L"999,999", L"8,65", L"2,255", L"2,256", L"99999999999,81", L"2,99999999999",
+                                L"2147483648,81", L"2,4294967377" /* 2^32 + 81 */})
+        EXPECT_FALSE(ParseHotKey(text)) << text;
 }
 
-TEST(DecodeHotKey, ClampsOutOfRangeNumbers) {
-    ExpectDecodes(L"99999999999,-99999999999", INT_MAX, INT_MIN);
-    ExpectDecodes(L"2147483647,-2147483648", INT_MAX, INT_MIN);
-    ExpectDecodes(L"2147483648,-2147483649", INT_MAX, INT_MIN);
-    ExpectDecodes(L"000000000000000000002,81", 2, 81);
+TEST(ParseHotKey, AValueLongerThanTheProgramReadsIsMalformed) {
+    ExpectParses(std::wstring(27, L'0') + L"2,81", 2, 81); // 31 characters: read whole
+    // Cut to its first 31 characters this would read as Ctrl + 8.
+    EXPECT_FALSE(ParseHotKey(std::wstring(28, L'0') + L"2,81"));
+    EXPECT_FALSE(ParseHotKey(std::wstring(40, L'0') + L"2,81"));
 }
 
-TEST(DecodeHotKey, LooksAtTheFirst31CharactersOnly) {
-    // 29 characters of padding, then "2,": the comma is character 31 and the key beyond the limit.
-    const std::wstring padding(28, L' ');
-    ExpectDecodes(padding + L"2,81", 2, 8); // "2,8" fills characters 29 to 31
-    ExpectDecodes(std::wstring(29, L' ') + L"2,81", 2, 0);
-    ExpectDecodes(std::wstring(30, L' ') + L"2,81", 2, 0); // the comma is cut off
-    ExpectDecodes(std::wstring(31, L' ') + L"2,81", 0, 0);
-}
-
-TEST(DecodeHotKey, StopsAtACharacterZero) {
-    ExpectDecodes(std::wstring_view(L"2\0,81", 5), 2, 0);
+TEST(DecodeHotKey, AMalformedValueGivesTheDefaultAsAMissingOneDoes) {
+    const StoredHotKey boss = DecodeHotKey(L"999,999", L"0,121");
+    EXPECT_EQ(boss.Modifiers, 0);
+    EXPECT_EQ(boss.Key, 121);
+    for (const wchar_t* text : {L"a,b", L"2,", L"", L"3", L"8,81"}) {
+        const StoredHotKey sound = DecodeHotKey(text, L"2,81");
+        EXPECT_EQ(sound.Modifiers, 2) << text;
+        EXPECT_EQ(sound.Key, 81) << text;
+    }
+    const StoredHotKey kept = DecodeHotKey(L"4,70", L"0,121");
+    EXPECT_EQ(kept.Modifiers, 4);
+    EXPECT_EQ(kept.Key, 70);
+    const StoredHotKey off = DecodeHotKey(L"0,0", L"0,121");
+    EXPECT_EQ(off.Key, 0) << "a key switched off stays off";
+    const StoredHotKey neither = DecodeHotKey(L"x", L"y");
+    EXPECT_EQ(neither.Modifiers, 0);
+    EXPECT_EQ(neither.Key, 0);
 }
 
 TEST(EncodeHotKey, WritesDecimalsJoinedByAComma) {
@@ -64,10 +72,11 @@ TEST(EncodeHotKey, WritesDecimalsJoinedByAComma) {
     EXPECT_EQ(EncodeHotKey(0, 0), L"0,0");
     EXPECT_EQ(EncodeHotKey(7, 65), L"7,65");
     for (int modifiers = 0; modifiers < 8; ++modifiers) {
-        for (int key = 0; key < 256; ++key) {
-            const StoredHotKey back = DecodeHotKey(EncodeHotKey(modifiers, key));
-            EXPECT_EQ(back.Modifiers, modifiers);
-            EXPECT_EQ(back.Key, key);
+        for (int key = 0; key < 255; ++key) {
+            const std::optional<StoredHotKey> back = ParseHotKey(EncodeHotKey(modifiers, key));
+            ASSERT_TRUE(back);
+            EXPECT_EQ(back->Modifiers, modifiers);
+            EXPECT_EQ(back->Key, key);
         }
     }
 }

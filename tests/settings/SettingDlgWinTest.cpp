@@ -124,25 +124,33 @@ TEST_F(SettingDialog, ReadersNeedNoWindowAndFallBackToTheDefaults) {
     EXPECT_EQ(key.Key, 81);
 
     WriteIni(L"ShortKey", L"6,65");
-    WriteIni(L"AltWndKey", L"3");
-    WriteIni(L"SndKey", L"x,81");
+    WriteIni(L"AltWndKey", L"1,0");
     key = readers.LoadBossKey();
     EXPECT_EQ(key.Modifiers, 6);
     EXPECT_EQ(key.Key, 65);
     key = readers.LoadSwitchKey();
-    EXPECT_EQ(key.Modifiers, 3);
-    EXPECT_EQ(key.Key, 0);
-    key = readers.LoadSoundKey();
-    EXPECT_EQ(key.Modifiers, 0);
-    EXPECT_EQ(key.Key, 81);
+    EXPECT_EQ(key.Modifiers, 1);
+    EXPECT_EQ(key.Key, 0) << "a key switched off stays off";
     key = readers.LoadHotKey(L"NoSuchValue", L"4,70");
     EXPECT_EQ(key.Modifiers, 4);
     EXPECT_EQ(key.Key, 70);
-    // Only the first 31 characters of a stored value count.
-    WriteIni(L"SndKey", (std::wstring(29, L'0') + L"2,81").c_str());
-    key = readers.LoadSoundKey();
+
+    // A damaged file never loses a key: a malformed value reads as the default.
+    for (const wchar_t* damaged : {L"999,999", L"a,b", L"2,", L"3", L"x,81", L"2, 81", L"8,81"}) {
+        WriteIni(L"ShortKey", damaged);
+        WriteIni(L"SndKey", damaged);
+        key = readers.LoadBossKey();
+        EXPECT_EQ(key.Modifiers, 0) << damaged;
+        EXPECT_EQ(key.Key, 121) << damaged;
+        key = readers.LoadSoundKey();
+        EXPECT_EQ(key.Modifiers, 2) << damaged;
+        EXPECT_EQ(key.Key, 81) << damaged;
+    }
+    // A value longer than the program reads is not cut into another key (here Ctrl + 8).
+    WriteIni(L"AltWndKey", (std::wstring(28, L'0') + L"2,81").c_str());
+    key = readers.LoadSwitchKey();
     EXPECT_EQ(key.Modifiers, 2);
-    EXPECT_EQ(key.Key, 0);
+    EXPECT_EQ(key.Key, 9);
     EXPECT_EQ(readers.GetSafeHwnd(), nullptr);
 }
 
