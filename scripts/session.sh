@@ -61,8 +61,9 @@ zarn_session_begin() { # <folder> <what runs, for the text>
   SESSION_PORTAL_FROM=$(wc -l <"$STATE/portal-requests.jsonl" 2>/dev/null || echo 0)
   SESSION_LAST_SUM=
   SESSION_SHOTS=0
-  declare -gA SESSION_SEEN=()
-  rm -f "$SESSION_DIR/watch.stop"
+  rm -f "$SESSION_DIR/watch.stop" "$SESSION_DIR/poll.stop"
+  zarn_session_poll &
+  SESSION_POLL=$!
   zarn_lookout watch "$(zarn_windows_path "$SESSION_DIR/windows.log")" \
     "$(zarn_windows_path "$SESSION_DIR/watch.stop")" >/dev/null 2>>"$SESSION_DIR/wine.log" &
   SESSION_WATCH=$!
@@ -70,6 +71,11 @@ zarn_session_begin() { # <folder> <what runs, for the text>
 }
 
 zarn_session_stop_watch() {
+  if [ -n "${SESSION_POLL:-}" ]; then
+    touch "$SESSION_DIR/poll.stop"
+    wait "$SESSION_POLL" 2>/dev/null
+    SESSION_POLL=
+  fi
   [ -n "${SESSION_WATCH:-}" ] || return 0
   touch "$SESSION_DIR/watch.stop"
   local i
@@ -94,27 +100,45 @@ zarn_session_procs() {
   done
 }
 
-# Notes the processes now running; sets SESSION_RUNNING to their number.
-zarn_session_note_procs() {
-  local now line pid
-  now=$(date +%s.%N)
-  SESSION_RUNNING=0
-  declare -A alive=()
-  while read -r pid line; do
-    [ -n "$pid" ] || continue
-    alive[$pid]=1
-    SESSION_RUNNING=$((SESSION_RUNNING + 1))
-    if [ -z "${SESSION_SEEN[$pid]:-}" ]; then
-      SESSION_SEEN[$pid]=running
-      printf 'start\t%s\t%s\t%s\n' "$now" "$pid" "$line" >>"$SESSION_DIR/processes.tsv"
-    fi
-  done < <(zarn_session_procs)
-  for pid in "${!SESSION_SEEN[@]}"; do
-    if [ "${SESSION_SEEN[$pid]}" = running ] && [ -z "${alive[$pid]:-}" ]; then
-      SESSION_SEEN[$pid]=ended
-      printf 'end\t%s\t%s\n' "$now" "$pid" >>"$SESSION_DIR/processes.tsv"
-    fi
+# Notes each process of the program when it is first seen and when it has gone, five times a second,
+# in processes.tsv ("start <time> <pid> <command line>", "end <time> <pid>"), until the stop file
+# exists. Runs in the background from zarn_session_begin on.
+zarn_session_poll() {
+  local now pid line
+  declare -A seen=()
+  while [ ! -e "$SESSION_DIR/poll.stop" ]; do
+    now=$(date +%s.%N)
+    declare -A alive=()
+    while read -r pid line; do
+      [ -n "$pid" ] || continue
+      alive[$pid]=1
+      if [ -z "${seen[$pid]:-}" ]; then
+        seen[$pid]=1
+        printf 'start\t%s\t%s\t%s\n' "$now" "$pid" "$line" >>"$SESSION_DIR/processes.tsv"
+      fi
+    done < <(zarn_session_procs)
+    for pid in "${!seen[@]}"; do
+      if [ "${seen[$pid]}" = 1 ] && [ -z "${alive[$pid]:-}" ]; then
+        seen[$pid]=0
+        printf 'end\t%s\t%s\n' "$now" "$pid" >>"$SESSION_DIR/processes.tsv"
+      fi
+    done
+    unset alive
+    sleep 0.2
   done
+}
+
+# True once a process of the program was seen and every one seen has ended, or when the one started
+# (SESSION_PROGRAM, its Linux pid) went before any was seen.
+zarn_session_ended() {
+  local started ended
+  started=$(grep -c '^start' "$SESSION_DIR/processes.tsv")
+  ended=$(grep -c '^end' "$SESSION_DIR/processes.tsv")
+  if [ "$started" -gt 0 ]; then
+    [ "$started" = "$ended" ]
+  else
+    ! kill -0 "${SESSION_PROGRAM:-0}" 2>/dev/null
+  fi
 }
 
 # Takes a screenshot. Without a caption it is kept only when the screen changed since the last one
@@ -137,36 +161,25 @@ zarn_session_screen_size() {
   echo "$SESSION_SCREEN"
 }
 
-# Follows the session until every process of the program has ended or `seconds` have passed: notes
-# the processes each half second and, headless, keeps a screenshot whenever the screen changed (at
-# most one a second). 0 when everything ended, 1 when the time was up.
-zarn_session_follow() { # <seconds, 0 for no limit>
-  local limit=$1 start ended_seen=0 next_shot=0 now
+# Follows the session until every process of the program has ended or `seconds` have passed (0: no
+# limit); headless and unless told "noshots", it keeps a screenshot whenever the screen changed, at
+# most one a second. 0 when everything ended, 1 when the time was up.
+zarn_session_follow() { # <seconds> [noshots]
+  local limit=$1 shots=${2:-shots} start now
   start=$(date +%s)
   while :; do
-    zarn_session_note_procs
+    if [ "$HEADLESS" = 1 ] && [ "$shots" = shots ]; then zarn_session_shot; fi
+    # A process that ends shows in the poller's next round.
+    zarn_session_ended && sleep 0.5 && zarn_session_ended && return 0
     now=$(date +%s)
-    if [ "$HEADLESS" = 1 ] && [ "$now" -ge "$next_shot" ]; then
-      zarn_session_shot
-      next_shot=$((now + 1))
-    fi
-    # Ended: every process seen has gone, or the one started (SESSION_PROGRAM, its Linux pid) went
-    # before any was seen.
-    if [ "$SESSION_RUNNING" = 0 ] &&
-      { [ ${#SESSION_SEEN[@]} -gt 0 ] || ! kill -0 "${SESSION_PROGRAM:-0}" 2>/dev/null; }; then
-      ended_seen=1
-      break
-    fi
-    if [ "$limit" != 0 ] && [ $((now - start)) -ge "$limit" ]; then break; fi
-    sleep 0.5
+    if [ "$limit" != 0 ] && [ $((now - start)) -ge "$limit" ]; then return 1; fi
+    sleep 1
   done
-  [ "$ended_seen" = 1 ]
 }
 
 # Ends following: stops the window watch, reads the shortcuts, writes the contact sheet and the text
 # and prints their paths. The Wine session is ended after this, by the caller's trap.
 zarn_session_end() { # [columns]
-  zarn_session_note_procs
   zarn_session_stop_watch
   zarn_lookout links >"$SESSION_DIR/links.txt" 2>>"$SESSION_DIR/wine.log"
   tail -n +"$((SESSION_PORTAL_FROM + 1))" "$STATE/portal-requests.jsonl" >"$SESSION_DIR/portal.jsonl" 2>/dev/null

@@ -167,6 +167,9 @@ int Watch(const std::wstring& logPath, const std::wstring& stopPath) {
                 now[w] = Describe(w, nullptr);
         for (HWND frame : GameFrames())
             now[frame] = Describe(frame, ::GetAncestor(frame, GA_PARENT));
+        // A window destroyed while it was being described is left for the next round.
+        for (auto it = now.begin(); it != now.end();)
+            it = ::IsWindow(it->first) ? std::next(it) : now.erase(it);
         wchar_t stamp[32] = {};
         std::swprintf(stamp, 32, L"%.2f\t", UnixTime());
         for (const auto& [w, line] : now) {
@@ -244,23 +247,6 @@ int Where(int marker, int id) {
     return 0;
 }
 
-// The screen centre of the first visible window of a class (of any process: Wine's tray icon).
-int WhereClass(const std::wstring& className) {
-    HWND window = WaitForWindow([&]() -> HWND {
-        for (HWND w = ::FindWindowExW(nullptr, nullptr, className.c_str(), nullptr); w;
-             w = ::FindWindowExW(nullptr, w, className.c_str(), nullptr))
-            if (::IsWindowVisible(w))
-                return w;
-        return nullptr;
-    });
-    if (!window)
-        return Fail(L"no visible window of class " + className);
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    PrintCentre(r);
-    return 0;
-}
-
 // The texts of the window found by its marker control (a message box's question).
 int Text(int marker) {
     HWND window = WaitForWindow([&] { return WindowWithControl(marker); });
@@ -270,7 +256,8 @@ int Text(int marker) {
     return 0;
 }
 
-// A browser command to the page dialog of a login (the test build marks them); prints its process.
+// A browser command to the page dialog of a login (the test build marks them), or with "wait" none;
+// prints its process.
 int Page(const std::wstring& verb, const std::wstring& argument) {
     HWND page = WaitForWindow([] {
         for (HWND w : ProgramWindows())
@@ -280,7 +267,8 @@ int Page(const std::wstring& verb, const std::wstring& argument) {
     });
     if (!page)
         return Fail(L"no login page");
-    BrowserCommand(page, verb, argument);
+    if (verb != L"wait")
+        BrowserCommand(page, verb, argument);
     Print(std::to_wstring(PidOf(page)));
     return 0;
 }
@@ -309,7 +297,7 @@ int Frames() {
 int Usage() {
     return Fail(L"usage: zarn_lookout watch <log> <stop file> | links | reset | frames\n"
                 L"  | page <verb> <argument> | frame <pid> <verb> <argument>\n"
-                L"  | where <marker id> <id> | where-class <class> | text <marker id>");
+                L"  | where <marker id> <id> | text <marker id>");
 }
 
 } // namespace
@@ -334,8 +322,6 @@ int wmain(int argc, wchar_t** argv) {
         return Frame(static_cast<DWORD>(std::wcstoul(args[1].c_str(), nullptr, 10)), args[2], args[3]);
     if (command == L"where" && n == 3)
         return Where(std::wcstol(args[1].c_str(), nullptr, 10), std::wcstol(args[2].c_str(), nullptr, 10));
-    if (command == L"where-class" && n == 2)
-        return WhereClass(args[1]);
     if (command == L"text" && n == 2)
         return Text(std::wcstol(args[1].c_str(), nullptr, 10));
     return Usage();
