@@ -70,7 +70,7 @@ else
 fi
 
 step "portal tests"
-if python3 -m unittest tools/portal/test_portal.py >"$ZARN_BUILD/portal-tests.log" 2>&1; then
+if python3 -m unittest tools/portal/test_portal.py tools/portal/test_pages.py >"$ZARN_BUILD/portal-tests.log" 2>&1; then
   n=$(grep -oE '^Ran [0-9]+' "$ZARN_BUILD/portal-tests.log" | grep -oE '[0-9]+'); PASSED=$((PASSED + n))
   echo "portal: $n passed"
 else
