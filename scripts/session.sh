@@ -61,12 +61,18 @@ zarn_session_begin() { # <folder> <what runs, for the text>
   SESSION_PORTAL_FROM=$(wc -l <"$STATE/portal-requests.jsonl" 2>/dev/null || echo 0)
   SESSION_LAST_SUM=
   SESSION_SHOTS=0
-  rm -f "$SESSION_DIR/watch.stop" "$SESSION_DIR/poll.stop"
-  zarn_session_poll &
-  SESSION_POLL=$!
+  rm -f "$SESSION_DIR/watch.stop" "$SESSION_DIR/poll.stop" "$SESSION_DIR/poll.ready"
   zarn_lookout watch "$(zarn_windows_path "$SESSION_DIR/windows.log")" \
     "$(zarn_windows_path "$SESSION_DIR/watch.stop")" >/dev/null 2>>"$SESSION_DIR/wine.log" &
   SESSION_WATCH=$!
+  zarn_session_poll &
+  SESSION_POLL=$!
+  # The program starts only once the poller looks: an install process lives for half a second.
+  local i
+  for i in $(seq 100); do
+    [ -e "$SESSION_DIR/poll.ready" ] && break
+    sleep 0.05
+  done
   SESSION_START=$(date +%s.%N)
 }
 
@@ -124,6 +130,7 @@ zarn_session_poll() {
       fi
     done
     unset alive
+    touch "$SESSION_DIR/poll.ready"
     sleep 0.2
   done
 }
