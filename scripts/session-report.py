@@ -96,10 +96,14 @@ def windows(folder, start):
             w["sizes"].append(f["size"])
         if f["shown"] and w["shown_at"] is None:
             w["shown_at"] = t
-    lines = []
-    for handle in order:
+    def shown_or_first(handle):
         w = seen[handle]
-        when = since(start, w["shown_at"] if w["shown_at"] is not None else w["first"])
+        return w["shown_at"] if w["shown_at"] is not None else w["first"]
+
+    lines = []
+    for handle in sorted(order, key=shown_or_first):
+        w = seen[handle]
+        when = since(start, shown_or_first(handle))
         text = (f"  {when:>8}  {w['role']:<25} process {w['pid']:>4}  {w['class']}  \"{w['title']}\"  "
                 f"{' -> '.join(w['sizes'])}")
         notes = [w["parent"]] if w["parent"] else []

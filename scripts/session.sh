@@ -176,8 +176,9 @@ zarn_session_follow() { # <seconds> [noshots]
   start=$(date +%s)
   while :; do
     if [ "$HEADLESS" = 1 ] && [ "$shots" = shots ]; then zarn_session_shot; fi
-    # A process that ends shows in the poller's next round.
-    zarn_session_ended && sleep 0.5 && zarn_session_ended && return 0
+    # Asked twice, a second apart: a process that a leaving one started shows in the poller's next
+    # rounds.
+    zarn_session_ended && sleep 1 && zarn_session_ended && return 0
     now=$(date +%s)
     if [ "$limit" != 0 ] && [ $((now - start)) -ge "$limit" ]; then return 1; fi
     sleep 1

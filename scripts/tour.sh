@@ -181,6 +181,6 @@ shot "The launcher's close button asks: $QUESTION"
 click_control 5000 5000
 ASKED=$(date +%s.%N)
 zarn_session_follow 30 noshots || fail "processes of the program still run 30 s after 是"
-ENDED=$(date +%s.%N)
+ENDED=$(awk -F'\t' '$1 == "end" { t = $2 } END { print t }' "$OUT/processes.tsv")
 shot "是: every process of the program has ended, $(awk -v a="$ASKED" -v b="$ENDED" 'BEGIN { printf "%.1f", b - a }') s later"
 finish
