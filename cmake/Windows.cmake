@@ -92,6 +92,16 @@ target_compile_definitions(zarn_markerinstaller PRIVATE ${ZARN_WIN_DEFINES})
 target_compile_options(zarn_markerinstaller PRIVATE ${ZARN_WARNINGS})
 target_link_options(zarn_markerinstaller PRIVATE -municode ${ZARN_STATIC_LINK})
 
+# The run script's and the tour's look into Wine: the program's windows and shortcuts, the places the
+# tour clicks, and the test build's browser commands for the pages that cannot load there.
+add_executable(zarn_lookout ${CMAKE_SOURCE_DIR}/tests/lookout/Lookout_win.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/WinTestSupport_win.cpp ${CMAKE_SOURCE_DIR}/tests/support/SetupTestSupport_win.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/BrowserTestSupport_win.cpp ${ZARN_TESTBUILD_OFF})
+target_include_directories(zarn_lookout PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(zarn_lookout PRIVATE zarn_win)
+target_compile_options(zarn_lookout PRIVATE ${ZARN_WARNINGS})
+target_link_options(zarn_lookout PRIVATE -municode ${ZARN_STATIC_LINK})
+
 # The tests find Zarn.exe beside their own executable and keep scratch files (the portal's request log
 # among them) in <build>/test-state.
 include(GoogleTest)

@@ -20,6 +20,7 @@ fi
 pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       cmake ninja-build googletest libgtest-dev wine64 xvfb xdotool imagemagick fonts-wqy-microhei locales
       python3 clang gcc x11-utils python3-pil
+      nodejs node-acorn # the portal pages' scripts, checked as Internet Explorer 8 would run them
       pulseaudio) # a null-sink sound server for the sound tests
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 

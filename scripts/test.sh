@@ -71,13 +71,23 @@ else
   FAILED=$((FAILED + 1)); FAILURES+=("native build")
 fi
 
+# A Python unittest run: its tests count as passed, or it counts as one failure.
+run_unittests() { # <name> <test files...>
+  local name=$1 log="$ZARN_BUILD/$1-tests.log" n
+  shift
+  if python3 -m unittest "$@" >"$log" 2>&1; then
+    n=$(grep -oE '^Ran [0-9]+' "$log" | grep -oE '[0-9]+'); PASSED=$((PASSED + n))
+    echo "$name: $n passed"
+  else
+    FAILED=$((FAILED + 1)); FAILURES+=("$name tests"); tail -20 "$log"
+  fi
+}
+
 step "portal tests"
-if python3 -m unittest tools/portal/test_portal.py >"$ZARN_BUILD/portal-tests.log" 2>&1; then
-  n=$(grep -oE '^Ran [0-9]+' "$ZARN_BUILD/portal-tests.log" | grep -oE '[0-9]+'); PASSED=$((PASSED + n))
-  echo "portal: $n passed"
-else
-  FAILED=$((FAILED + 1)); FAILURES+=("portal tests"); tail -20 "$ZARN_BUILD/portal-tests.log"
-fi
+run_unittests portal tools/portal/test_portal.py tools/portal/test_pages.py
+
+step "script tests"
+run_unittests script scripts/test_session_report.py
 
 if [ "$FUZZ_SECONDS" != 0 ]; then
   step "fuzzing (${FUZZ_SECONDS}s each)"

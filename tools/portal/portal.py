@@ -386,9 +386,10 @@ class PortalHandler(BaseHTTPRequestHandler):
         if path == "/zarn/game.html":
             return game_page(params.get("server", "1"))
         if path in ("/go/getflash/", "/go/getflash"):
+            # The local portal has no Flash Player installer to offer; the page leads back home.
             return page("下载 Adobe Flash Player", """<h1>Flash Player</h1>
-<p>玩网页游戏需要安装 Flash Player 插件。</p>
-<p><a href="/files/flashplayer_install.exe">立即下载</a></p>""")
+<p>玩网页游戏需要安装 Flash Player 插件。本地门户不提供安装程序。</p>
+<p><a href="/">返回首页</a></p>""")
         if path == "/qzone/redirectToAuthorize.do":
             callback = quote(f"http://{host}/qzone/callback.do", safe="")
             location = (f"http://{host}/oauth2.0/authorize?client_id=zarn"
@@ -409,14 +410,23 @@ class PortalHandler(BaseHTTPRequestHandler):
         with self.server.state.lock:
             cfg = dict(self.server.state.configs.get(code, {}))
         if code == "Zarn2" and not cfg:
-            # The hall's second game publishes its client on an allowed download domain.
-            cfg = {"key": "", "updaddr": f"http://localhost:{self.server.server_port}/files/Zarn2.exe"}
+            # The hall's second game publishes its client on the host the client asked; a loopback
+            # address is named localhost, the download domain the development builds allow.
+            cfg = {"key": "", "updaddr": f"http://{self._download_host()}/files/Zarn2.exe"}
         if cfg.get("raw") is not None:
             body = cfg["raw"]
         else:
             body = (f"[VerKey]\r\n{code}={cfg.get('key', '')}\r\n"
                     f"UpdAddr={cfg.get('updaddr', '')}\r\n")
         return Reply(200, body.encode("utf-8"))
+
+    def _download_host(self):
+        name, _, port = self._host().rpartition(":")
+        if not name or not port.isdigit():
+            name, port = self._host(), str(self.server.server_port)
+        if name == "localhost" or re.fullmatch(r"127(\.\d{1,3}){3}", name):
+            name = "localhost"
+        return f"{name}:{port}"
 
     def _signed_in(self, title, body):
         headers = []
@@ -533,13 +543,13 @@ class PortalHandler(BaseHTTPRequestHandler):
 class PortalServer(ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, port, log_path, files_dir=None, echo=False):
+    def __init__(self, port, log_path, files_dir=None, echo=False, bind="127.0.0.1"):
         self.log = RequestLog(log_path)
         self.state = PortalState()
         self.files_dir = files_dir
         self.echo = echo
         try:
-            super().__init__(("127.0.0.1", port), PortalHandler)
+            super().__init__((bind, port), PortalHandler)
         except OSError:
             self.log.close()
             raise
@@ -562,14 +572,16 @@ def main(argv=None):
     ap.add_argument("--log", default="portal-requests.jsonl", help="request log, JSON lines")
     ap.add_argument("--pidfile", help="write the process id here while running")
     ap.add_argument("--files", help="directory served under /files/")
+    ap.add_argument("--bind", default="127.0.0.1",
+                    help="address to listen on (default 127.0.0.1; 0.0.0.0 for another machine to reach it)")
     args = ap.parse_args(argv)
     if args.files and not os.path.isdir(args.files):
         print(f"portal: --files {args.files}: not a directory", file=sys.stderr)
         return 2
     try:
-        server = PortalServer(args.port, args.log, args.files, echo=True)
+        server = PortalServer(args.port, args.log, args.files, echo=True, bind=args.bind)
     except OSError as e:
-        print(f"portal: cannot start on 127.0.0.1:{args.port}: {e}", file=sys.stderr)
+        print(f"portal: cannot start on {args.bind}:{args.port}: {e}", file=sys.stderr)
         return 1
 
     pid = str(os.getpid())
@@ -583,7 +595,7 @@ def main(argv=None):
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
 
-    print(f"portal: listening on http://127.0.0.1:{server.server_port}/ log={args.log}", flush=True)
+    print(f"portal: listening on http://{args.bind}:{server.server_port}/ log={args.log}", flush=True)
     try:
         server.serve_forever(poll_interval=0.2)
     finally:

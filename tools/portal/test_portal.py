@@ -122,6 +122,12 @@ class PagesTest(PortalTestCase):
         self.ctl(f"config?code=Zarn2&key=3.0.0.5&updaddr={quote(url, safe='')}")
         self.assertEqual(self.get("/update/ConfigZarn2.htm")[2].decode().splitlines(),
                          ["[VerKey]", "Zarn2=3.0.0.5", "UpdAddr=" + url])
+        # Asked through another machine's address, the download is offered on that address too.
+        self.ctl("reset")
+        self.assertIn("UpdAddr=http://192.0.2.7:28080/files/Zarn2.exe",
+                      self.get("/update/ConfigZarn2.htm", {"Host": "192.0.2.7:28080"})[2].decode().splitlines())
+        self.assertIn(f"UpdAddr=http://localhost:{self.port}/files/Zarn2.exe",
+                      self.get("/update/ConfigZarn2.htm", {"Host": f"127.0.0.9:{self.port}"})[2].decode().splitlines())
         self.ctl("config?code=Zarn&raw=" + quote("乱码 [garbage"))
         self.assertEqual(self.get("/update/ConfigZarn.htm")[2].decode(), "乱码 [garbage")
         self.ctl("reset")
@@ -244,6 +250,25 @@ class FaultTest(PortalTestCase):
             self.ctl("reset")
             self.assertEqual(s.recv(65536), b"")  # closed by the reset, long before the 60 s stall ends
         self.assertEqual(len(data.partition(b"\r\n\r\n")[2]), 500)
+
+
+class BindTest(unittest.TestCase):
+    def test_listens_on_the_address_given_only(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            server = portal.PortalServer(0, os.path.join(tmp, "log.jsonl"), bind="127.0.0.2")
+            thread = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.05})
+            thread.start()
+            try:
+                conn = http.client.HTTPConnection("127.0.0.2", server.server_port, timeout=5)
+                conn.request("GET", "/webgame.htm")
+                self.assertIn("http://127.0.0.2:%d/zarn2/" % server.server_port, conn.getresponse().read().decode())
+                conn.close()
+                with self.assertRaises(ConnectionRefusedError):
+                    socket.create_connection(("127.0.0.1", server.server_port), timeout=5).close()
+            finally:
+                server.shutdown()
+                server.server_close()
+                thread.join()
 
 
 class ControlScriptTest(unittest.TestCase):
