@@ -305,9 +305,15 @@ std::vector<uint8_t> SpinCode() {
 uint64_t Ip(const CONTEXT& c) {
     return c.Rip;
 }
+void SetIp(CONTEXT& c, uint64_t ip) {
+    c.Rip = ip;
+}
 #else
 uint64_t Ip(const CONTEXT& c) {
     return c.Eip;
+}
+void SetIp(CONTEXT& c, uint64_t ip) {
+    c.Eip = static_cast<DWORD>(ip);
 }
 #endif
 
@@ -326,7 +332,9 @@ DWORD WINAPI RunSpin(void* p) {
 } // namespace
 
 // A thread stopped inside the bytes the patch overwrites goes on at the same instruction in the
-// trampoline; left where it was it would run the middle of the new jump.
+// trampoline; left where it was it would run the middle of the new jump. The thread is stopped wherever
+// it is and then put on the third nop, as if it had been stopped there: waiting for a stop that lands in
+// those bytes by chance takes very long where the spinning thread seldom gets a core of its own.
 TEST(Intercept, ThreadInsidePatchedBytesIsMoved) {
     CodePage page;
     ASSERT_NE(page.Base(), nullptr);
@@ -334,20 +342,22 @@ TEST(Intercept, ThreadInsidePatchedBytesIsMoved) {
     uint8_t* const entry = reinterpret_cast<uint8_t*>(spin.Spin);
     UniqueHandle thread(::CreateThread(nullptr, 0, &RunSpin, &spin, 0, nullptr));
     ASSERT_TRUE(thread);
-    // Stop the thread while it runs one of the nops at offsets 1 to 4.
-    uint64_t offset = 0;
-    for (int tries = 0; tries < 1000000 && offset == 0; ++tries) {
+    // Stop the thread once it spins, and move it onto the nop at offset 2.
+    const uint64_t offset = 2;
+    for (;;) {
         ASSERT_NE(::SuspendThread(thread.get()), static_cast<DWORD>(-1));
         CONTEXT c{};
         c.ContextFlags = CONTEXT_CONTROL;
         ASSERT_TRUE(::GetThreadContext(thread.get(), &c));
         const uint64_t ip = Ip(c) - reinterpret_cast<uint64_t>(entry);
-        if (ip >= 1 && ip <= 4)
-            offset = ip;
-        else
-            ::ResumeThread(thread.get());
+        if (ip < SpinCode().size()) {
+            SetIp(c, reinterpret_cast<uint64_t>(entry) + offset);
+            ASSERT_TRUE(::SetThreadContext(thread.get(), &c));
+            break;
+        }
+        ::ResumeThread(thread.get()); // not in the loop yet
+        ::Sleep(1);
     }
-    ASSERT_NE(offset, 0u);
     SpinReplacementCalls = 0;
     ASSERT_EQ(AttachOne(&spin.Spin, &SpinReplacement, Reach::Near), Error::None);
     CONTEXT c{};
