@@ -101,7 +101,9 @@ zarn_session_procs() {
   for file in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
     pid=${file#/proc/}
     pid=${pid%/environ}
-    cmd=$({ tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null | sed 's/ *$//') # it may be gone already
+    # It may be gone already. An emulated 32-bit process shows as the emulator running Wine's loader:
+    # the program's own command line is what follows the loader.
+    cmd=$({ tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null | sed -e 's/ *$//' -e 's|^.*/qemu-i386 .*/wine\.bin ||')
     [[ ${cmd,,} == *zarn.exe* ]] && echo "$pid $cmd"
   done
 }
