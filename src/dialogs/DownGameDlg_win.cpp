@@ -97,7 +97,7 @@ class ClientDownload {
 
     bool Download(const std::wstring& address) {
         // The allowed-domain test comes first: a refused address makes no request at all.
-        if (!IsAllowedProgramUrl(address))
+        if (!IsAllowedDomainUrl(address))
             return false;
         const std::optional<HttpTarget> target = SplitHttpUrl(SkipScheme(address));
         if (!target)
