@@ -213,7 +213,12 @@ void LauncherProcess::AddTab(const std::wstring& title, const std::wstring& log)
 
 HWND LauncherProcess::OpenDropDown() const {
     ::PostMessageW(Window_, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED), 0);
-    return WaitForWindow(Program_.Pid, L"登录其他账号", 10000);
+    HWND drop = WaitForWindow(Program_.Pid, L"登录其他账号", 10000);
+    // It answers only while it is shown, and it hides when it loses the activation: a window that was
+    // brought forward just before may still take it. Once it is the foreground window, that is over.
+    if (drop)
+        WaitFor([&] { return ::GetForegroundWindow() == drop || !::IsWindowVisible(drop); });
+    return drop && ::IsWindowVisible(drop) ? drop : nullptr;
 }
 
 HWND LauncherProcess::WaitForMenu(DWORD timeoutMs) const {

@@ -66,7 +66,8 @@ class LauncherProcess {
     // Logs in another account as a new tab of this window (the drop-down's "是"), and waits until the
     // launcher is done with it.
     void AddTab(const std::wstring& title, const std::wstring& log) const;
-    // Opens the another-account drop-down (a click on its link); its window once shown, else null.
+    // Opens the another-account drop-down (a click on its link); its window once shown and active, else
+    // null.
     HWND OpenDropDown() const;
     // The launcher's open popup menu window, or null on time-out.
     HWND WaitForMenu(DWORD timeoutMs = 10000) const;
