@@ -134,10 +134,11 @@ run_win_tests() { # <arch> <label> <log> <names> [VAR=value...]
 # time CI has: everything that calls back into the program or crosses processes in a 32-bit process,
 # namely the interception engine, the muting of systems before Vista and of later ones, the window
 # objects, the skinned dialogs and message boxes, the page dialogs, the hot keys and their settings, the
-# launcher with its tabs, logins and game windows, the crash filter, the install, the self-update's
-# swap and the uninstall batch, and every run mode without a network. ZARN_I686_FULL=1 runs the whole
+# launcher with its tabs, logins and game windows, the crash filter, the install, the program's own
+# HTTP with its redirects, the client download, the self-update's swap and the uninstall batch, and
+# every run mode without a network. ZARN_I686_FULL=1 runs the whole
 # suite there too.
-EMULATED_CORE='^win\.(Intercept\.|CrashDump|Install\.|xp\.|SoundMute|WindowObjects\.|ForeignWindow\.|SkinDialog\.|SkinMessageBox\.|HtmlDialogTest\.|SettingDialog\.|Launcher|LoginFlow\.|GameWindow|GameView|SelfUpdate\.|UpdateFlow\.|Uninstall\.|EveryMode/Offline\.)'
+EMULATED_CORE='^win\.(Intercept\.|Http\.|DownGameDlg\.|CrashDump|Install\.|xp\.|SoundMute|WindowObjects\.|ForeignWindow\.|SkinDialog\.|SkinMessageBox\.|HtmlDialogTest\.|SettingDialog\.|Launcher|LoginFlow\.|GameWindow|GameView|SelfUpdate\.|UpdateFlow\.|Uninstall\.|EveryMode/Offline\.)'
 
 # The Windows-side suite of one build under its own Wine prefix: first the no-network cases with the
 # probe site down, then the rest with the local portal up. Sets WIN_RAN to the number of tests counted.
