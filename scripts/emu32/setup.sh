@@ -21,7 +21,7 @@
 set -uo pipefail
 export LC_ALL=C
 
-RECIPE=1 # raise when the way the folder is made changes, so that old folders are made anew
+RECIPE=2 # raise when the way the folder is made changes, so that old folders are made anew
 HERE=$(cd "$(dirname "$0")" && pwd)
 DIR=${1:?usage: setup.sh <folder>}
 mkdir -p "$DIR"
@@ -106,6 +106,12 @@ ldconfig -r "$ROOT" || fail "ldconfig could not index the root"
 ZLIB="$ROOT/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll"
 cp "$ROOT/usr/i686-w64-mingw32/lib/zlib1.dll" "$ZLIB" || fail "libz-mingw-w64 has no i686 zlib1.dll"
 printf 'Wine builtin DLL' | dd of="$ZLIB" bs=1 seek=64 conv=notrunc status=none
+
+# The emulated programs look for a path in the root first and on the host only when the root lacks it,
+# so the root's own font folder (the few fonts its packages bring) would hide the host's, the CJK fonts
+# among them: the root uses the host's.
+rm -rf "$ROOT/usr/share/fonts"
+ln -s /usr/share/fonts "$ROOT/usr/share/fonts"
 
 # The shim that gives Wine's signal handlers the trap number the emulator leaves out.
 gcc -m32 -O2 -fPIC -nostdlib -shared -o "$DIR/bin/trapno-shim.so" "$HERE/trapno-shim.c" \

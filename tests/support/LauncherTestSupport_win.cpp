@@ -1,12 +1,14 @@
 // Helpers for the launcher tests.
 #include "support/LauncherTestSupport_win.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include "app/Program_win.h"
 #include "base/Product.h"
 #include "framework/CodePage.h"
+#include "support/SetupTestSupport_win.h"
 
 namespace zarn::test {
 namespace {
@@ -196,10 +198,24 @@ void LauncherProcess::PostMouse(UINT msg, int x, int y, WPARAM keys) const {
 
 void LauncherProcess::AddTab(const std::wstring& title, const std::wstring& log) const {
     SetNextPeer(L"login", title, log);
-    HWND drop = OpenDropDown();
-    if (!drop)
-        return;
-    ClickButton(drop, IDOK); // "是"
+    // The answer counts once the launcher acted on it: a new stand-in process, or a box. A late activation
+    // can hide the drop-down between the moment it was seen in front and the click, which is then
+    // dropped: the drop-down is opened and answered again.
+    for (int tries = 0; tries < 3; ++tries) {
+        const std::vector<DWORD> before = ProcessesNamed(L"zarn_gamepeer.exe");
+        HWND drop = OpenDropDown();
+        if (!drop)
+            return;
+        ClickButton(drop, IDOK); // "是"
+        const bool acted = WaitFor([&] {
+            for (DWORD pid : ProcessesNamed(L"zarn_gamepeer.exe"))
+                if (std::find(before.begin(), before.end(), pid) == before.end())
+                    return true;
+            return !PeerLog(log).empty() || WaitForBox(nullptr, 0) != nullptr;
+        });
+        if (acted)
+            break;
+    }
     // Until the launcher is done with it (the new tab had its first tick, its login ended, or the launcher
     // refused with a message): a tab registering later would take the activation from the next
     // drop-down, which then hides unanswered.
@@ -212,13 +228,23 @@ void LauncherProcess::AddTab(const std::wstring& title, const std::wstring& log)
 }
 
 HWND LauncherProcess::OpenDropDown() const {
-    ::PostMessageW(Window_, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED), 0);
-    HWND drop = WaitForWindow(Program_.Pid, L"登录其他账号", 10000);
     // It answers only while it is shown, and it hides when it loses the activation: a window that was
-    // brought forward just before may still take it. Once it is the foreground window, that is over.
-    if (drop)
+    // brought forward just before (a login's backdrop going, a tab shown) may still take it, and with
+    // slow processes that can come after the drop-down was the foreground window for a while. So it
+    // counts as open once it is the foreground window after the launcher has handled everything sent
+    // to it before, and it is opened again when a late activation hid it.
+    for (int tries = 0; tries < 3; ++tries) {
+        ::PostMessageW(Window_, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED), 0);
+        HWND drop = WaitForWindow(Program_.Pid, L"登录其他账号", 10000);
+        if (!drop)
+            return nullptr;
         WaitFor([&] { return ::GetForegroundWindow() == drop || !::IsWindowVisible(drop); });
-    return drop && ::IsWindowVisible(drop) ? drop : nullptr;
+        DWORD_PTR answer = 0;
+        ::SendMessageTimeoutW(Window_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+        if (::IsWindowVisible(drop) && ::GetForegroundWindow() == drop)
+            return drop;
+    }
+    return nullptr;
 }
 
 HWND LauncherProcess::WaitForMenu(DWORD timeoutMs) const {
