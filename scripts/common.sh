@@ -2,13 +2,23 @@
 # portal instances (the portal itself, and the connectivity-probe site on a port of its own).
 # Expects ROOT (the repository) and ZARN_BUILD (the build root).
 
-# Picks the two ports; keeps the previous ones when they are free, so rebuilds stay small.
-# ZARN_PORT_BASE moves them, so that two checkouts can run their tests side by side.
-zarn_pick_ports() {
+# Picks the two ports of a build; keeps the previous ones when they are free, so rebuilds stay small.
+# ZARN_PORT_BASE moves them, so that two checkouts can run their tests side by side; the x86_64 build
+# has ports of its own, so that the two builds' suites can run at the same time.
+zarn_pick_ports() { # i686|x86_64
   local base=${ZARN_PORT_BASE:-28080}
+  [ "$1" = x86_64 ] && base=$((base + 10))
   ZARN_PORT=$("$ROOT/tools/portal/portalctl" freeport "$base")
   ZARN_PROBE_PORT=$("$ROOT/tools/portal/portalctl" freeport $((base + 1)))
   [ "$ZARN_PROBE_PORT" = "$ZARN_PORT" ] && ZARN_PROBE_PORT=$("$ROOT/tools/portal/portalctl" freeport $((base + 2)))
+  export ZARN_PORT ZARN_PROBE_PORT
+}
+
+# The two ports a build was configured with (the portal and the probe site are compiled in).
+zarn_build_ports() { # i686|x86_64
+  local cache="$ZARN_BUILD/$1/CMakeCache.txt"
+  ZARN_PORT=$(sed -n 's/^ZARN_PORTAL_HOST:STRING=.*:\([0-9]*\)$/\1/p' "$cache")
+  ZARN_PROBE_PORT=$(sed -n 's/^ZARN_PROBE_HOST:STRING=.*:\([0-9]*\)$/\1/p' "$cache")
   export ZARN_PORT ZARN_PROBE_PORT
 }
 
@@ -109,14 +119,20 @@ zarn_state_dir() { # i686|x86_64
   echo "$ZARN_BUILD/$1/test-state"
 }
 
+# A portal instance's PID file names its port: the two builds' suites each run their own pair.
+zarn_portal_pidfile() { # portal|probe
+  if [ "$1" = probe ]; then echo "$ZARN_BUILD/probe-$ZARN_PROBE_PORT.pid"; else echo "$ZARN_BUILD/portal-$ZARN_PORT.pid"; fi
+}
+
 zarn_portal_start() { # portal|probe <state folder>
   mkdir -p "$2"
-  local port=$ZARN_PORT log="$2/portal-requests.jsonl"
+  local port=$ZARN_PORT log="$2/portal-requests.jsonl" pidfile
   [ "$1" = probe ] && port=$ZARN_PROBE_PORT && log="$2/probe-requests.jsonl"
-  "$ROOT/tools/portal/portalctl" stop --pidfile "$ZARN_BUILD/$1.pid" >/dev/null 2>&1
-  "$ROOT/tools/portal/portalctl" start --port "$port" --log "$log" --pidfile "$ZARN_BUILD/$1.pid"
+  pidfile=$(zarn_portal_pidfile "$1")
+  "$ROOT/tools/portal/portalctl" stop --pidfile "$pidfile" >/dev/null 2>&1
+  "$ROOT/tools/portal/portalctl" start --port "$port" --log "$log" --pidfile "$pidfile"
 }
 
 zarn_portal_stop() { # portal | probe
-  "$ROOT/tools/portal/portalctl" stop --pidfile "$ZARN_BUILD/$1.pid" >/dev/null 2>&1 || true
+  "$ROOT/tools/portal/portalctl" stop --pidfile "$(zarn_portal_pidfile "$1")" >/dev/null 2>&1 || true
 }

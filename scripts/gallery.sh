@@ -24,9 +24,7 @@ zarn_prefix_ready
 # The client download dialog (mid-download) and the login of a game window (the test build's
 # backdrop, login page and QQ sign-in window) need the local portal on the port the build was
 # configured with (its connectivity probe, too).
-ZARN_PORT=$(sed -n 's/^ZARN_PORTAL_HOST:STRING=.*:\([0-9]*\)$/\1/p' "$ZARN_BUILD/$ARCH/CMakeCache.txt")
-ZARN_PROBE_PORT=$(sed -n 's/^ZARN_PROBE_HOST:STRING=.*:\([0-9]*\)$/\1/p' "$ZARN_BUILD/$ARCH/CMakeCache.txt")
-export ZARN_PORT ZARN_PROBE_PORT
+zarn_build_ports "$ARCH"
 STATE=$(zarn_state_dir "$ARCH")
 zarn_portal_start portal "$STATE" >/dev/null
 zarn_portal_start probe "$STATE" >/dev/null

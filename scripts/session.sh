@@ -10,8 +10,8 @@
 zarn_session_setup() {
   bash "$ROOT/scripts/setup-deps.sh" || return 1
   source "$ROOT/scripts/common.sh"
-  zarn_pick_ports
   ARCH=$(zarn_runnable_arch)
+  zarn_pick_ports "$ARCH"
   zarn_build_win "$ARCH" Zarn ZarnTestBuild zarn_lookout || { echo "build failed"; return 1; }
   source "$ROOT/scripts/wine-env.sh"
   zarn_wine_use "$ARCH" || return 1

@@ -1,9 +1,10 @@
 # Sourced by the scripts: a private PulseAudio server with a null sink, so that Wine's winmm has mixer 0
 # and waveOut and DirectSound have a device. Started and stopped by its PID; PULSE_SERVER (exported)
-# tells the Wine processes started afterwards where it listens. Expects ZARN_BUILD.
+# tells the Wine processes started afterwards where it listens. Expects ZARN_BUILD; ZARN_PULSE_DIR names
+# the server's folder (default $ZARN_BUILD/pulse), so that two suites can each have their own.
 
 zarn_pulse_start() {
-  local dir="$ZARN_BUILD/pulse"
+  local dir=${ZARN_PULSE_DIR:-$ZARN_BUILD/pulse}
   if ! command -v pulseaudio >/dev/null; then
     echo "pulse: pulseaudio is not installed" >&2
     return 1

@@ -12,6 +12,7 @@
 #   ZARN_SKIP_OFFLINE=1        skip the no-network tests
 #   ZARN_I686_ROUTE=emulated   run the i686 build emulated even where 32-bit code runs natively
 #   ZARN_I686_FULL=1           on the emulated route, run the whole i686 suite, not only its core
+#   ZARN_WIN_SEQUENTIAL=1      run the two builds' Windows-side suites one after the other
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -50,13 +51,22 @@ count_ctest() { # <log> <label>
   [ "$failed" -eq 0 ] || FAILURES+=("$2: $(grep -E '^\s+[0-9]+ - ' "$1" | grep -v '(Skipped)$' | sed -E 's/^\s+//' | tr '\n' ';')")
 }
 
-step() { echo; echo "== $*"; }
+# A stage's heading, with the time since the start (CI has a time limit; this shows where it goes).
+step() { echo; echo "== $* ($((SECONDS / 60))m$(printf %02d $((SECONDS % 60)))s)"; }
 
 cleanup() {
   if [ -n "${PORTALS_STARTED:-}" ]; then zarn_portal_stop portal; zarn_portal_stop probe; fi
   if declare -F zarn_pulse_stop >/dev/null; then zarn_pulse_stop; fi
   if declare -F zarn_wine_stop >/dev/null; then zarn_wine_stop; zarn_xvfb_stop; fi
+  local pid pidfile
+  for pid in "${SUITE_PIDS[@]}" "${XVFB_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  # What suites running side by side left when interrupted: their portals, by their PID files.
+  for pidfile in "$ZARN_BUILD"/portal-*.pid "$ZARN_BUILD"/probe-*.pid; do
+    [ -f "$pidfile" ] && tools/portal/portalctl stop --pidfile "$pidfile" >/dev/null 2>&1
+  done
 }
+SUITE_PIDS=()
+XVFB_PIDS=()
 trap cleanup EXIT
 
 step "setup"
@@ -146,6 +156,7 @@ run_win_suite() { # i686|x86_64
   local arch=$1 state
   state=$(zarn_state_dir "$arch")
   WIN_RAN=0
+  zarn_build_ports "$arch"
   zarn_wine_use "$arch"
   step "Windows-side tests under Wine ($arch build, prefix $(basename "$WINEPREFIX"))"
   if ! zarn_prefix_ready; then
@@ -209,7 +220,6 @@ step "Windows builds against the local portal"
 source scripts/common.sh
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
-zarn_pick_ports
 RUN_I686=0
 I686_ROUTE=$(zarn_i686_route)
 case "$I686_ROUTE" in
@@ -225,6 +235,7 @@ for arch in "${ZARN_WIN_ARCHES[@]}"; do
     targets=(Zarn ZarnTestBuild zarn_gamepeer)
     echo "i686: building the programs only; its Windows-side tests cannot run on this machine"
   fi
+  zarn_pick_ports "$arch"
   if ! zarn_build_win "$arch" "${targets[@]}"; then
     FAILED=$((FAILED + 1)); FAILURES+=("Windows build ($arch)"); continue
   fi
@@ -240,13 +251,72 @@ done
 
 built() { [[ " ${BUILT[*]} " == *" $1 "* ]]; }
 
+# The arguments quoted for the shell to read back (nothing for none).
+quoted() { [ $# -eq 0 ] || printf '%q ' "$@"; }
+
+# One build's suite in the background, with its own display, sound server, portal pair and Wine
+# prefix: its output goes to <arch>-suite.out, its counts to <arch>-suite.counts.
+start_suite_beside() { # i686|x86_64 <display>
+  local arch=$1
+  (
+    export DISPLAY=$2 ZARN_PULSE_DIR="$ZARN_BUILD/pulse-$arch"
+    PASSED=0 FAILED=0 SKIPPED=0 FAILURES=() SECOND_RUNS=()
+    if zarn_pulse_start; then
+      run_win_suite "$arch"
+      zarn_pulse_stop
+    else
+      FAILED=$((FAILED + 1)); FAILURES+=("$arch: PulseAudio does not start")
+    fi
+    {
+      echo "S_PASSED=$PASSED S_FAILED=$FAILED S_SKIPPED=$SKIPPED"
+      echo "S_FAILURES=($(quoted "${FAILURES[@]}"))"
+      echo "S_SECOND_RUNS=($(quoted "${SECOND_RUNS[@]}"))"
+    } >"$ZARN_BUILD/$arch-suite.counts"
+  ) >"$ZARN_BUILD/$arch-suite.out" 2>&1 &
+  SUITE_PIDS+=($!)
+}
+
+# Waits for a suite started beside the other, prints its output and adds its counts.
+join_suite() { # i686|x86_64 <pid>
+  local S_PASSED=0 S_FAILED=0 S_SKIPPED=0 S_FAILURES=() S_SECOND_RUNS=()
+  wait "$2"
+  cat "$ZARN_BUILD/$1-suite.out"
+  if [ -f "$ZARN_BUILD/$1-suite.counts" ]; then
+    # shellcheck disable=SC1090
+    source "$ZARN_BUILD/$1-suite.counts"
+  else
+    S_FAILED=1 S_FAILURES=("$1: the suite ended without its counts")
+  fi
+  PASSED=$((PASSED + S_PASSED)); FAILED=$((FAILED + S_FAILED)); SKIPPED=$((SKIPPED + S_SKIPPED))
+  [ ${#S_FAILURES[@]} -eq 0 ] || FAILURES+=("${S_FAILURES[@]}")
+  [ ${#S_SECOND_RUNS[@]} -eq 0 ] || SECOND_RUNS+=("${S_SECOND_RUNS[@]}")
+}
+
 # The sound tests need a sound server: without it they fail (they are not skipped).
 # shellcheck source=sound-env.sh
 source scripts/sound-env.sh
-if ! zarn_pulse_start; then
+if [ "$RUN_I686" = 1 ] && built i686 && built x86_64 && [ "${ZARN_WIN_SEQUENTIAL:-0}" != 1 ]; then
+  # Both suites at once: most of their time is spent waiting for Wine processes and windows, not
+  # computing, so side by side they take little longer than the longer one alone.
+  step "Windows-side tests under Wine, both builds side by side"
+  displays=()
+  for arch in i686 x86_64; do
+    if zarn_xvfb_start; then displays+=("$DISPLAY"); XVFB_PIDS+=("$ZARN_XVFB_PID"); ZARN_XVFB_PID=; fi
+  done
+  if [ ${#displays[@]} -lt 2 ]; then
+    FAILED=$((FAILED + 1)); FAILURES+=("Xvfb does not start")
+  else
+    start_suite_beside i686 "${displays[0]}"
+    start_suite_beside x86_64 "${displays[1]}"
+    join_suite i686 "${SUITE_PIDS[0]}"
+    join_suite x86_64 "${SUITE_PIDS[1]}"
+    SUITE_PIDS=()
+  fi
+  for pid in "${XVFB_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  XVFB_PIDS=()
+elif ! zarn_pulse_start; then
   FAILED=$((FAILED + 1)); FAILURES+=("PulseAudio does not start")
-fi
-if ! zarn_xvfb_start; then
+elif ! zarn_xvfb_start; then
   FAILED=$((FAILED + 1)); FAILURES+=("Xvfb does not start")
 else
   if [ "$RUN_I686" = 1 ] && built i686; then run_win_suite i686; fi
@@ -264,5 +334,6 @@ for f in "${FAILURES[@]}"; do echo "FAILED: $f"; done
 if [ ${#SECOND_RUNS[@]} -gt 0 ]; then
   echo "passed only on a second run: ${#SECOND_RUNS[@]} (${SECOND_RUNS[*]})"
 fi
+echo "took $((SECONDS / 60))m$(printf %02d $((SECONDS % 60)))s"
 echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
 [ "$FAILED" -eq 0 ]

@@ -119,8 +119,15 @@ zarn_xvfb_start() {
     Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
     ZARN_XVFB_PID=$!
     export DISPLAY=":$n"
+    # Another run may have taken the same number at the same moment: the display is ours only while
+    # our server still runs once its socket is there.
     for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      kill -0 "$ZARN_XVFB_PID" 2>/dev/null || break
+      if [ -e "/tmp/.X11-unix/X$n" ]; then
+        sleep 0.2
+        kill -0 "$ZARN_XVFB_PID" 2>/dev/null && return 0
+        break
+      fi
       sleep 0.1
     done
     kill "$ZARN_XVFB_PID" 2>/dev/null || true

@@ -9,7 +9,7 @@ source scripts/wine-env.sh
 
 zarn_bench_session() {
   ARCH=$(zarn_bench_arch)
-  zarn_pick_ports
+  zarn_pick_ports "$ARCH"
   zarn_build_win "$ARCH" >/dev/null
   local cxx="$ARCH-w64-mingw32-g++-posix" spec src exe flags resources
   for spec in "$@"; do
