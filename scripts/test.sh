@@ -193,7 +193,7 @@ run_win_suite() { # i686|x86_64
     # This machine could run 32-bit code natively, which the machines the route is for cannot: any
     # 32-bit program that runs natively during the suite is a fault of the route.
     : >"$native32"
-    python3 scripts/emu32/watch-native32.py "$native32" &
+    python3 scripts/emu32/watch-native32.py "$native32" "$WINEPREFIX" &
     watcher=$!
   fi
 
