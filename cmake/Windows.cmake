@@ -19,11 +19,13 @@ list(APPEND ZARN_WARNINGS -Werror=cast-function-type -Werror=int-to-pointer-cast
 set(ZARN_WIN_SOURCES ${ZARN_ALL_SOURCES})
 list(FILTER ZARN_WIN_SOURCES INCLUDE REGEX "/src/framework/|_win\\.cpp$")
 list(REMOVE_ITEM ZARN_WIN_SOURCES ${ZARN_ENTRY_SOURCE})
-# The test seams: the release program links the closed ones, the test build (testbuild/Zarn.exe, never
-# shipped) the open ones; the tests link the closed ones and start the test build where they need it.
-set(ZARN_TESTBUILD_OFF ${CMAKE_SOURCE_DIR}/src/app/TestBuildOff_win.cpp)
-set(ZARN_TESTBUILD_ON ${CMAKE_SOURCE_DIR}/src/app/TestBuildOn_win.cpp)
-list(REMOVE_ITEM ZARN_WIN_SOURCES ${ZARN_TESTBUILD_OFF} ${ZARN_TESTBUILD_ON})
+# The test build's seams and commands (src/testbuild/) are in no library: the release program links
+# their closed answers, the test build (testbuild/Zarn.exe, never shipped) the open ones with the
+# browser commands; the tests link the closed ones and start the test build where they need it.
+list(FILTER ZARN_WIN_SOURCES EXCLUDE REGEX "/src/testbuild/")
+set(ZARN_TESTBUILD_OFF ${CMAKE_SOURCE_DIR}/src/testbuild/TestBuildOff_win.cpp)
+set(ZARN_TESTBUILD_ON ${CMAKE_SOURCE_DIR}/src/testbuild/TestBuildOn_win.cpp
+    ${CMAKE_SOURCE_DIR}/src/testbuild/BrowserTestCommands_win.cpp)
 add_library(zarn_win STATIC ${ZARN_WIN_SOURCES})
 target_link_libraries(zarn_win PUBLIC zarn_portable ${ZARN_WIN_LIBS})
 target_compile_options(zarn_win PRIVATE ${ZARN_WARNINGS})

@@ -7,7 +7,7 @@
 #include <wininet.h>
 
 #include "base/Product.h"
-#include "base/TestBuild.h"
+#include "testbuild/TestBuild.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
 #include "app/Urls.h"

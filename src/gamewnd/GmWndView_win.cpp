@@ -6,7 +6,7 @@
 #include "app/Plexo3App_win.h"
 #include "app/Program_win.h"
 #include "app/Urls.h"
-#include "base/TestBuild.h"
+#include "testbuild/TestBuild.h"
 #include "browser/PageRules.h"
 #include "dialogs/DownGameDlg_win.h"
 #include "gamewnd/EnterGame.h"

@@ -4,7 +4,7 @@
 #include "app/Plexo3App_win.h"
 #include "app/Program_win.h"
 #include "base/ProgramMessages.h"
-#include "base/TestBuild.h"
+#include "testbuild/TestBuild.h"
 #include "dialogs/FavDlg_win.h"
 #include "framework/ForeignWnd.h"
 #include "gamewnd/GameWindow_win.h"

@@ -9,8 +9,9 @@
 #include "app/Program_win.h"
 #include "base/Product.h"
 #include "base/ProgramMessages.h"
-#include "base/TestBuild.h"
+#include "testbuild/TestBuild.h"
 #include "framework/Gdi.h"
+#include "framework/PostTarget.h"
 #include "framework/WinApp.h"
 #include "launcher/LauncherMenu.h"
 #include "launcher/TabStrip.h"
@@ -19,7 +20,6 @@
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"
 #include "update/CacheCleanup_win.h"
-#include "update/PrgsDlg_win.h"
 
 namespace zarn {
 

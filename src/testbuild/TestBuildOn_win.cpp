@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "base/TestBuild.h"
+#include "testbuild/TestBuild.h"
 #include "framework/CodePage.h"
 #include "framework/Handle.h"
 

@@ -1,15 +1,30 @@
-// The test build's commands to a hosted browser control.
-#include "framework/BrowserTestCommands.h"
+// The test build's commands to a hosted browser control, queued per host window.
+#include "testbuild/BrowserTestCommands_win.h"
 
 #include <exdispid.h>
 #include <wininet.h>
 
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
 #include <vector>
 
-#include "base/TestBuild.h"
+#include "framework/WebBrowser.h"
 
-namespace zarn {
+namespace zarn::testbuild {
 namespace {
+
+// What a test asked of one host window: its kind, the commands not yet run, and the box to run when
+// it is destroyed.
+struct HostState {
+    BrowserHostKind Kind = BrowserHostKind::PageDialog;
+    std::deque<std::wstring> Queue;
+    std::wstring BoxOnClose;
+};
+
+std::mutex HostsLock;
+std::map<HWND, HostState> Hosts;
 
 INT_PTR CALLBACK ProbeBoxProc(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG ? TRUE : FALSE;
@@ -48,8 +63,6 @@ void SetTestCookie(const std::wstring& argument, bool httpOnly) {
         ::InternetSetCookieW(url.c_str(), name.c_str(), value.c_str());
 }
 
-} // namespace
-
 HWND CreateProbeBox(HWND owner, const std::wstring& title) {
     const std::vector<WORD> words = ProbeTemplate(title);
     return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
@@ -63,29 +76,79 @@ void RunProbeBoxModal(HWND owner, const std::wstring& title) {
                               owner, ProbeBoxProc, 0);
 }
 
-bool BrowserTestCommands::Accept(LPARAM copyData, HWND host, UINT runMessage) {
+} // namespace
+
+void BrowserHostCreated(HWND host, BrowserHostKind kind) {
+    {
+        std::lock_guard<std::mutex> hold(HostsLock);
+        Hosts[host].Kind = kind;
+    }
+    if (kind == BrowserHostKind::PageDialog)
+        ::SetPropW(host, PageDialogProperty, reinterpret_cast<HANDLE>(1));
+}
+
+bool AcceptBrowserCommand(HWND host, LPARAM copyData, UINT runMessage) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
-    if (!testbuild::Enabled() || !data || data->dwData != BrowserTestCommandData || !data->lpData)
+    if (!data || data->dwData != BrowserCommandData || !data->lpData)
         return false;
-    Queue_.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    {
+        std::lock_guard<std::mutex> hold(HostsLock);
+        Hosts[host].Queue.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    }
     ::PostMessageW(host, runMessage, 0, 0);
     return true;
 }
 
-void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVerb& extra) {
-    if (!testbuild::Enabled())
-        return;
-    while (!Queue_.empty()) {
-        std::wstring command = std::move(Queue_.front());
-        Queue_.pop_front();
+void BrowserHostDestroyed(HWND host) {
+    std::wstring box;
+    {
+        std::lock_guard<std::mutex> hold(HostsLock);
+        const auto found = Hosts.find(host);
+        if (found == Hosts.end())
+            return;
+        box = found->second.BoxOnClose;
+        Hosts.erase(found);
+    }
+    ::RemovePropW(host, PageDialogProperty);
+    if (!box.empty())
+        RunProbeBoxModal(nullptr, box); // the host is going, so the box has no owner
+}
+
+namespace {
+
+// The next queued command of the host; false when none is left.
+bool NextCommand(HWND host, std::wstring& command, BrowserHostKind& kind) {
+    std::lock_guard<std::mutex> hold(HostsLock);
+    const auto found = Hosts.find(host);
+    if (found == Hosts.end() || found->second.Queue.empty())
+        return false;
+    command = std::move(found->second.Queue.front());
+    found->second.Queue.pop_front();
+    kind = found->second.Kind;
+    return true;
+}
+
+void SetBoxOnClose(HWND host, const std::wstring& title) {
+    std::lock_guard<std::mutex> hold(HostsLock);
+    Hosts[host].BoxOnClose = title;
+}
+
+} // namespace
+
+void RunBrowserCommands(HWND owner, WebBrowserHost& host) {
+    std::wstring command;
+    BrowserHostKind kind = BrowserHostKind::PageDialog;
+    while (NextCommand(owner, command, kind)) {
         while (!command.empty() && command.back() == L'\0')
             command.pop_back();
         const size_t split = command.find(L'\n');
         const std::wstring verb = command.substr(0, split);
         const std::wstring argument =
             split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
-        if (extra && extra(verb, argument))
+        if (kind == BrowserHostKind::View && verb == L"boxonclose") {
+            SetBoxOnClose(owner, argument);
             continue;
+        }
         if (verb == L"navigate") {
             host.Navigate(argument);
             continue;
@@ -123,4 +186,4 @@ void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVe
     }
 }
 
-} // namespace zarn
+} // namespace zarn::testbuild
