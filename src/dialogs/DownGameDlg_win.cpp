@@ -18,6 +18,7 @@
 #include "net/Http_win.h"
 #include "skin/SkinImage_win.h"
 #include "update/Md5.h"
+#include "update/ProgramDownload_win.h"
 
 namespace zarn {
 namespace {

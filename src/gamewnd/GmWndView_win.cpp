@@ -3,12 +3,13 @@
 
 #include <shellapi.h>
 
-#include "app/Plexo3App_win.h"
+#include "app/GameProcess_win.h"
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "testbuild/TestBuild.h"
 #include "browser/PageRules.h"
 #include "dialogs/DownGameDlg_win.h"
+#include "framework/WinApp.h"
 #include "gamewnd/EnterGame.h"
 #include "gamewnd/GameWindow_win.h"
 #include "launcher/TabStrip.h"
@@ -45,7 +46,7 @@ HRESULT CGmWndView::OnGetHostInfo(DOCHOSTUIINFO* info) {
 // Every completed page puts the frame into the launcher's game area again (the launcher may have
 // been resized since) and shows it.
 void CGmWndView::OnNavigateComplete2(const std::wstring& url) {
-    TheApp().CurrentUrl = url;
+    CurrentUrl = url;
     const HWND frame = AfxGetApp()->MainWindow;
     const HWND launcher = LauncherWindow();
     if (!frame || !launcher)
@@ -58,7 +59,7 @@ void CGmWndView::OnNavigateComplete2(const std::wstring& url) {
 }
 
 void CGmWndView::OnTitleChange(const std::wstring& text) {
-    TheApp().CurrentTitle = text;
+    CurrentTitle = text;
 }
 
 void CGmWndView::OnBeforeNavigate2(const std::wstring& url, VARIANT_BOOL* cancel) {
