@@ -112,7 +112,7 @@ gtest_discover_tests(zarn_wintests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DI
 
 # The tests of sound muting on systems before Vista: a program of its own, which makes Wine report
 # Windows XP to it alone (the rest of the suite keeps seeing 6.1).
-add_executable(zarn_xptests ${CMAKE_SOURCE_DIR}/tests/launcher/SoundMuteXpTests_win.cpp ${ZARN_TESTBUILD_OFF})
+add_executable(zarn_xptests ${CMAKE_SOURCE_DIR}/tests/mute/SoundMuteXpTests_win.cpp ${ZARN_TESTBUILD_OFF})
 target_include_directories(zarn_xptests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(zarn_xptests PRIVATE zarn_win gtest)
 target_compile_options(zarn_xptests PRIVATE ${ZARN_WARNINGS})

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 #include "framework/WinApp.h"
 #include "skin/SkinImage_win.h"
 

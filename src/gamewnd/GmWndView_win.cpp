@@ -12,7 +12,7 @@
 #include "framework/WinApp.h"
 #include "gamewnd/EnterGame.h"
 #include "gamewnd/GameWindow_win.h"
-#include "launcher/TabStrip.h"
+#include "protocol/GameArea.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinRect_win.h"
 
@@ -53,7 +53,7 @@ void CGmWndView::OnNavigateComplete2(const std::wstring& url) {
         return;
     RECT client{};
     ::GetClientRect(launcher, &client);
-    const RECT area = ToRect(tabstrip::GameArea(client.right, client.bottom));
+    const RECT area = ToRect(GameArea(client.right, client.bottom));
     ::MoveWindow(frame, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
     ::ShowWindow(frame, SW_SHOW);
 }

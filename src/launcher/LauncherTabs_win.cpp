@@ -8,7 +8,7 @@
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/Product.h"
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 #include "testbuild/TestBuild.h"
 #include "framework/PostTarget.h"
 #include "framework/WinApp.h"

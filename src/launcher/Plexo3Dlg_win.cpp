@@ -7,13 +7,14 @@
 
 #include "app/Program_win.h"
 #include "base/Product.h"
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 #include "testbuild/TestBuild.h"
 #include "framework/Gdi.h"
 #include "framework/PostTarget.h"
 #include "framework/WinApp.h"
 #include "launcher/LauncherMenu.h"
 #include "launcher/TabStrip.h"
+#include "protocol/GameArea.h"
 #include "settings/HeldModifiers_win.h"
 #include "skin/SkinRect_win.h"
 #include "skin/MessageBox_win.h"
@@ -161,7 +162,7 @@ void CPlexo3Dlg::LoadTabImages(CImageList& list, UINT pngId) {
 
 RECT CPlexo3Dlg::GameAreaRect() const {
     const RECT client = GetClientRect();
-    return ToRect(tabstrip::GameArea(client.right, client.bottom));
+    return ToRect(GameArea(client.right, client.bottom));
 }
 
 void CPlexo3Dlg::MoveToGameArea(HWND window) const {
@@ -170,7 +171,7 @@ void CPlexo3Dlg::MoveToGameArea(HWND window) const {
 
 LRESULT CPlexo3Dlg::OnSize(WPARAM type, LPARAM size) {
     const int cx = LOWORD(size), cy = HIWORD(size);
-    const RECT area = ToRect(tabstrip::GameArea(cx, cy));
+    const RECT area = ToRect(GameArea(cx, cy));
     if (HallWindow && ::IsWindowVisible(HallWindow))
         CForeignWnd(HallWindow).MoveWindow(area);
     else if (!Tabs.Empty() && type != SIZE_MINIMIZED)

@@ -14,7 +14,7 @@
 #include "framework/Controls.h"
 #include "framework/ForeignWnd.h"
 #include "framework/Handle.h"
-#include "launcher/HotKey.h"
+#include "protocol/HotKey.h"
 #include "launcher/TabList.h"
 #include "skin/BtnEx_win.h"
 #include "skin/DlgEx_win.h"

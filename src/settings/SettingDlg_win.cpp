@@ -8,7 +8,7 @@
 
 #include "app/Program_win.h"
 #include "base/Product.h"
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 #include "framework/WinApp.h"
 #include "settings/HeldModifiers_win.h"
 #include "skin/MessageBox_win.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/Program_win.h"
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 #include "dialogs/FavDlg_win.h"
 #include "framework/CodePage.h"
 #include "support/BrowserTestSupport_win.h"

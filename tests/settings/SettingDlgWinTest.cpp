@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/Program_win.h"
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 #include "framework/Handle.h"
 #include "settings/HotKeyCapture.h"
 #include "settings/SettingDlg_win.h"
