@@ -6,12 +6,11 @@
 #include <shellapi.h>
 #include <wininet.h>
 
-#include "base/Product.h"
-#include "testbuild/TestBuild.h"
 #include "app/GameProcess_win.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
 #include "app/Urls.h"
+#include "base/Product.h"
 #include "browser/LoginBkDlg_win.h"
 #include "crash/CrashDump_win.h"
 #include "gamewnd/GameWindow_win.h"
@@ -19,6 +18,7 @@
 #include "setup/Install_win.h"
 #include "skin/MessageBox_win.h"
 #include "stats/Statistics_win.h"
+#include "testbuild/TestBuild.h"
 #include "update/CacheCleanup_win.h"
 #include "update/FlashCheck_win.h"
 #include "update/SelfUpdate_win.h"

@@ -6,7 +6,6 @@
 #include "app/GameProcess_win.h"
 #include "app/Program_win.h"
 #include "app/Urls.h"
-#include "testbuild/TestBuild.h"
 #include "browser/PageRules.h"
 #include "dialogs/DownGameDlg_win.h"
 #include "framework/WinApp.h"
@@ -15,6 +14,7 @@
 #include "protocol/GameArea.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinRect_win.h"
+#include "testbuild/TestBuild.h"
 
 namespace zarn {
 

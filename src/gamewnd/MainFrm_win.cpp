@@ -3,16 +3,16 @@
 
 #include "app/GameProcess_win.h"
 #include "app/Program_win.h"
-#include "protocol/ProgramMessages.h"
-#include "testbuild/TestBuild.h"
 #include "dialogs/FavDlg_win.h"
 #include "framework/ForeignWnd.h"
 #include "framework/WinApp.h"
 #include "gamewnd/GameWindow_win.h"
 #include "gamewnd/GmWndView_win.h"
 #include "mute/SoundMute_win.h"
+#include "protocol/ProgramMessages.h"
 #include "settings/HeldModifiers_win.h"
 #include "settings/SettingDlg_win.h"
+#include "testbuild/TestBuild.h"
 
 namespace zarn {
 namespace {

@@ -8,10 +8,10 @@
 #include <shlwapi.h>
 
 #include "BuildHosts.h"
-#include "framework/FileTree_win.h"
-#include "base/Product.h"
 #include "app/Program_win.h"
+#include "base/Product.h"
 #include "base/Strings.h"
+#include "framework/FileTree_win.h"
 #include "framework/Handle.h"
 #include "setup/SelfDeleteBatch.h"
 #include "setup/Shortcuts.h"

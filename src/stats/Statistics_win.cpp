@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "base/Product.h"
 #include "app/Program_win.h"
+#include "base/Product.h"
 #include "base/Strings.h"
 #include "net/Http_win.h"
 
@@ -142,8 +142,8 @@ unsigned UpdateStatistic(StatisticKind kind) {
 }
 
 int SendReport(const std::wstring& url, ReportEvents& events) {
-    auto job = std::make_unique<ReportJob>(ReportJob{Truncated(url, 512), DuplicateEvent(events.UrlCopiedEvent),
-                                                     DuplicateEvent(events.ReportDoneEvent)});
+    auto job = std::make_unique<ReportJob>(ReportJob{
+        Truncated(url, 512), DuplicateEvent(events.UrlCopiedEvent), DuplicateEvent(events.ReportDoneEvent)});
     ++PendingReports;
     UniqueHandle thread(::CreateThread(nullptr, 0, ReportThread, job.get(), 0, nullptr));
     if (!thread) {

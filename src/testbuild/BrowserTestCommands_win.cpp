@@ -93,7 +93,8 @@ bool AcceptBrowserCommand(HWND host, LPARAM copyData, UINT runMessage) {
         return false;
     {
         std::lock_guard<std::mutex> hold(HostsLock);
-        Hosts[host].Queue.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+        Hosts[host].Queue.emplace_back(static_cast<const wchar_t*>(data->lpData),
+                                       data->cbData / sizeof(wchar_t));
     }
     ::PostMessageW(host, runMessage, 0, 0);
     return true;

@@ -6,13 +6,13 @@
 
 #include <cstdio>
 
-#include "base/Product.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
-#include "base/Strings.h"
 #include "app/Urls.h"
-#include "net/Http_win.h"
+#include "base/Product.h"
+#include "base/Strings.h"
 #include "framework/Handle.h"
+#include "net/Http_win.h"
 #include "update/ExeCheck.h"
 #include "update/Md5.h"
 #include "update/PendingRenames.h"

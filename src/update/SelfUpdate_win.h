@@ -9,7 +9,7 @@ namespace zarn {
 
 // What the self-update keeps between its check and its download, one per process.
 struct UpdateState {
-    CPrgsDlg UpdateDialog;     // the download's dialog
+    CPrgsDlg UpdateDialog;      // the download's dialog
     std::wstring UpdateAddress; // "UpdAddr" of the update configuration (at most 511 characters)
     // The published version key of the last check; a downloaded program's digest must match it.
     std::wstring UpdateKey;

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "app/Plexo3App_win.h"
 #include "app/GameProcess_win.h"
+#include "app/Plexo3App_win.h"
 #include "app/Program_win.h"
 #include "base/Product.h"
 #include "gamewnd/GameWindow_win.h"

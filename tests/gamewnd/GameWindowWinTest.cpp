@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/Program_win.h"
-#include "protocol/ProgramMessages.h"
 #include "dialogs/FavDlg_win.h"
 #include "framework/CodePage.h"
+#include "protocol/ProgramMessages.h"
 #include "support/BrowserTestSupport_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/Product.h"
-#include "app/Program_win.h"
 #include "stats/Statistics_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"

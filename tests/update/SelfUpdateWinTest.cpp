@@ -165,7 +165,7 @@ TEST_F(SelfUpdate, ARedirectIsFollowedOnlyIntoTheAllowedDomains) {
     Update.UpdateKey.clear();
     const size_t before = PortalLog().size();
     Update.UpdateAddress = L"http://localhost:" + Port() + L"/redirect?to=" +
-                        QueryEscape(L"http://127.0.0.1:" + Port() + L"/files/NewZarn.exe");
+                           QueryEscape(L"http://127.0.0.1:" + Port() + L"/files/NewZarn.exe");
     EXPECT_FALSE(DownloadAndSwap(Update, Program));
     EXPECT_FALSE(FileExists(New())) << "nothing is written";
     ExpectFailedAndClean();
