@@ -76,6 +76,23 @@ void RunProbeBoxModal(HWND owner, const std::wstring& title) {
                               owner, ProbeBoxProc, 0);
 }
 
+// The next queued command of the host; false when none is left.
+bool NextCommand(HWND host, std::wstring& command, BrowserHostKind& kind) {
+    std::lock_guard<std::mutex> hold(HostsLock);
+    const auto found = Hosts.find(host);
+    if (found == Hosts.end() || found->second.Queue.empty())
+        return false;
+    command = std::move(found->second.Queue.front());
+    found->second.Queue.pop_front();
+    kind = found->second.Kind;
+    return true;
+}
+
+void SetBoxOnClose(HWND host, const std::wstring& title) {
+    std::lock_guard<std::mutex> hold(HostsLock);
+    Hosts[host].BoxOnClose = title;
+}
+
 } // namespace
 
 void BrowserHostCreated(HWND host, BrowserHostKind kind) {
@@ -115,31 +132,10 @@ void BrowserHostDestroyed(HWND host) {
         RunProbeBoxModal(nullptr, box); // the host is going, so the box has no owner
 }
 
-namespace {
-
-// The next queued command of the host; false when none is left.
-bool NextCommand(HWND host, std::wstring& command, BrowserHostKind& kind) {
-    std::lock_guard<std::mutex> hold(HostsLock);
-    const auto found = Hosts.find(host);
-    if (found == Hosts.end() || found->second.Queue.empty())
-        return false;
-    command = std::move(found->second.Queue.front());
-    found->second.Queue.pop_front();
-    kind = found->second.Kind;
-    return true;
-}
-
-void SetBoxOnClose(HWND host, const std::wstring& title) {
-    std::lock_guard<std::mutex> hold(HostsLock);
-    Hosts[host].BoxOnClose = title;
-}
-
-} // namespace
-
-void RunBrowserCommands(HWND owner, WebBrowserHost& host) {
+void RunBrowserCommands(HWND host, WebBrowserHost& browser) {
     std::wstring command;
     BrowserHostKind kind = BrowserHostKind::PageDialog;
-    while (NextCommand(owner, command, kind)) {
+    while (NextCommand(host, command, kind)) {
         while (!command.empty() && command.back() == L'\0')
             command.pop_back();
         const size_t split = command.find(L'\n');
@@ -147,15 +143,15 @@ void RunBrowserCommands(HWND owner, WebBrowserHost& host) {
         const std::wstring argument =
             split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
         if (kind == BrowserHostKind::View && verb == L"boxonclose") {
-            SetBoxOnClose(owner, argument);
+            SetBoxOnClose(host, argument);
             continue;
         }
         if (verb == L"navigate") {
-            host.Navigate(argument);
+            browser.Navigate(argument);
             continue;
         }
         if (verb == L"box") {
-            CreateProbeBox(owner, argument);
+            CreateProbeBox(host, argument);
             continue;
         }
         if (verb == L"cookie" || verb == L"httponlycookie") {
@@ -167,10 +163,10 @@ void RunBrowserCommands(HWND owner, WebBrowserHost& host) {
         text->bstrVal = ::SysAllocString(argument.c_str());
         if (verb == L"title") {
             DISPPARAMS params{const_cast<VARIANT*>(&text.get()), nullptr, 1, 0};
-            host.Deliver(DISPID_TITLECHANGE, params);
+            browser.Deliver(DISPID_TITLECHANGE, params);
             continue;
         }
-        if (verb != L"complete" || !host.Browser())
+        if (verb != L"complete" || !browser.Browser())
             continue;
         // As the control reports them: the frame (the browser itself) and the URL by reference.
         VARIANT args[2];
@@ -179,11 +175,11 @@ void RunBrowserCommands(HWND owner, WebBrowserHost& host) {
         args[0].vt = VT_VARIANT | VT_BYREF;
         args[0].pvarVal = const_cast<VARIANT*>(&text.get());
         args[1].vt = VT_DISPATCH;
-        args[1].pdispVal = host.Browser();
+        args[1].pdispVal = browser.Browser();
         DISPPARAMS params{args, nullptr, 2, 0};
-        host.Deliver(DISPID_NAVIGATECOMPLETE2, params);
-        if (host.Browser())
-            host.Deliver(DISPID_DOCUMENTCOMPLETE, params);
+        browser.Deliver(DISPID_NAVIGATECOMPLETE2, params);
+        if (browser.Browser())
+            browser.Deliver(DISPID_DOCUMENTCOMPLETE, params);
     }
 }
 
