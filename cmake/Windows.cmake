@@ -19,11 +19,13 @@ list(APPEND ZARN_WARNINGS -Werror=cast-function-type -Werror=int-to-pointer-cast
 set(ZARN_WIN_SOURCES ${ZARN_ALL_SOURCES})
 list(FILTER ZARN_WIN_SOURCES INCLUDE REGEX "/src/framework/|_win\\.cpp$")
 list(REMOVE_ITEM ZARN_WIN_SOURCES ${ZARN_ENTRY_SOURCE})
-# The test seams: the release program links the closed ones, the test build (testbuild/Zarn.exe, never
-# shipped) the open ones; the tests link the closed ones and start the test build where they need it.
-set(ZARN_TESTBUILD_OFF ${CMAKE_SOURCE_DIR}/src/app/TestBuildOff_win.cpp)
-set(ZARN_TESTBUILD_ON ${CMAKE_SOURCE_DIR}/src/app/TestBuildOn_win.cpp)
-list(REMOVE_ITEM ZARN_WIN_SOURCES ${ZARN_TESTBUILD_OFF} ${ZARN_TESTBUILD_ON})
+# The test build's seams and commands (src/testbuild/) are in no library: the release program links
+# their closed answers, the test build (testbuild/Zarn.exe, never shipped) the open ones with the
+# browser commands; the tests link the closed ones and start the test build where they need it.
+list(FILTER ZARN_WIN_SOURCES EXCLUDE REGEX "/src/testbuild/")
+set(ZARN_TESTBUILD_OFF ${CMAKE_SOURCE_DIR}/src/testbuild/TestBuildOff_win.cpp)
+set(ZARN_TESTBUILD_ON ${CMAKE_SOURCE_DIR}/src/testbuild/TestBuildOn_win.cpp
+    ${CMAKE_SOURCE_DIR}/src/testbuild/BrowserTestCommands_win.cpp)
 add_library(zarn_win STATIC ${ZARN_WIN_SOURCES})
 target_link_libraries(zarn_win PUBLIC zarn_portable ${ZARN_WIN_LIBS})
 target_compile_options(zarn_win PRIVATE ${ZARN_WARNINGS})
@@ -110,7 +112,7 @@ gtest_discover_tests(zarn_wintests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DI
 
 # The tests of sound muting on systems before Vista: a program of its own, which makes Wine report
 # Windows XP to it alone (the rest of the suite keeps seeing 6.1).
-add_executable(zarn_xptests ${CMAKE_SOURCE_DIR}/tests/launcher/SoundMuteXpTests_win.cpp ${ZARN_TESTBUILD_OFF})
+add_executable(zarn_xptests ${CMAKE_SOURCE_DIR}/tests/mute/SoundMuteXpTests_win.cpp ${ZARN_TESTBUILD_OFF})
 target_include_directories(zarn_xptests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(zarn_xptests PRIVATE zarn_win gtest)
 target_compile_options(zarn_xptests PRIVATE ${ZARN_WARNINGS})

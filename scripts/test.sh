@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the native suite (sanitizers), the portal's own tests, short
-# fuzzing runs, both Windows builds (i686, the release build, and x86_64) with their executable checks,
-# and the Windows-side suite under Wine against the local portal on both builds: the i686 build with
-# 32-bit Wine where this machine runs 32-bit code, and with its 32-bit processes emulated where it does
-# not (if neither can be set up, the i686 run counts as skipped, with the reason). Ends with one line
-# "N passed, N failed, N skipped" and exits non-zero on any failure.
+# Sets up, builds and runs every test: the native suite (sanitizers), the portal's own tests, the
+# include check, short fuzzing runs, both Windows builds (i686, the release build, and x86_64) with
+# their executable checks, and the Windows-side suite under Wine against the local portal on both
+# builds: the i686 build with 32-bit Wine where this machine runs 32-bit code, and with its 32-bit
+# processes emulated where it does not (if neither can be set up, the i686 run counts as skipped, with
+# the reason). Ends with one line "N passed, N failed, N skipped" and exits non-zero on any failure.
 #
 #   scripts/test.sh            everything
 #   ZARN_FUZZ_SECONDS=0        skip the fuzzers
@@ -98,7 +98,15 @@ step "portal tests"
 run_unittests portal tools/portal/test_portal.py tools/portal/test_pages.py
 
 step "script tests"
-run_unittests script scripts/test_session_report.py
+run_unittests script scripts/test_session_report.py scripts/test_check_includes.py
+
+# Every #include of src/ runs downwards through the layers (scripts/check-includes.py says which).
+step "include check"
+if python3 scripts/check-includes.py >"$ZARN_BUILD/include-check.log" 2>&1; then
+  PASSED=$((PASSED + 1)); tail -1 "$ZARN_BUILD/include-check.log"
+else
+  FAILED=$((FAILED + 1)); FAILURES+=("include check"); cat "$ZARN_BUILD/include-check.log"
+fi
 
 if [ "$FUZZ_SECONDS" != 0 ]; then
   step "fuzzing (${FUZZ_SECONDS}s each)"

@@ -6,11 +6,11 @@
 #include <shellapi.h>
 #include <wininet.h>
 
-#include "base/Product.h"
-#include "base/TestBuild.h"
+#include "app/GameProcess_win.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
 #include "app/Urls.h"
+#include "base/Product.h"
 #include "browser/LoginBkDlg_win.h"
 #include "crash/CrashDump_win.h"
 #include "gamewnd/GameWindow_win.h"
@@ -18,6 +18,7 @@
 #include "setup/Install_win.h"
 #include "skin/MessageBox_win.h"
 #include "stats/Statistics_win.h"
+#include "testbuild/TestBuild.h"
 #include "update/CacheCleanup_win.h"
 #include "update/FlashCheck_win.h"
 #include "update/SelfUpdate_win.h"
@@ -26,10 +27,6 @@ namespace zarn {
 
 CPlexo3App::CPlexo3App() = default;
 CPlexo3App::~CPlexo3App() = default;
-
-CPlexo3App& TheApp() {
-    return *static_cast<CPlexo3App*>(AfxGetApp());
-}
 
 namespace {
 
@@ -88,27 +85,27 @@ BOOL CPlexo3App::InitInstance() {
     }
 
     const RunMode mode = GetRunMode();
-    UrlCopiedEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ReportDoneEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Reports.UrlCopiedEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Reports.ReportDoneEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 
     // One-shot modes that end here (or after an update) before the per-mode work.
     switch (mode) {
     case RunMode::Uninstall:
         if (ShowMessageBox(MB_YESNO, product::Caption, product::ConfirmUninstallText, nullptr) == IDYES) {
-            UninstallProgram(*this);
-            WaitForever(ReportDoneEvent);
+            UninstallProgram(Reports);
+            WaitForever(Reports.ReportDoneEvent);
         }
         return FALSE;
     case RunMode::Update:
-        CheckForUpdate(true); // run for the UpdateAddress it fills
-        if (DownloadAndSwap(*this)) {
+        CheckForUpdate(Update, true); // run for the UpdateAddress it fills
+        if (DownloadAndSwap(Update)) {
             RestartAfterUpdate(false);
             return FALSE;
         }
         break;
     case RunMode::Install:
     case RunMode::GameShortcut:
-        if (CheckForUpdate(false) && DownloadAndSwap(*this)) {
+        if (CheckForUpdate(Update, false) && DownloadAndSwap(Update)) {
             RestartAfterUpdate(true);
             return FALSE;
         }
@@ -121,19 +118,19 @@ BOOL CPlexo3App::InitInstance() {
     case RunMode::Install:
         InstallProgram();
         ChooseDisabledDays();
-        SendReport(ReportUrl(Report::Install, UpdateStatistic(StatisticKind::Inst)), *this);
-        WaitForever(ReportDoneEvent);
+        SendReport(ReportUrl(Report::Install, UpdateStatistic(StatisticKind::Inst)), Reports);
+        WaitForever(Reports.ReportDoneEvent);
         return FALSE;
     case RunMode::PortalShortcut: {
         const std::wstring home = PortalHomeUrl();
         ::ShellExecuteW(nullptr, L"open", home.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
-        SendReport(ReportUrl(Report::PortalStart, UpdateStatistic(StatisticKind::Mirel)), *this);
-        WaitForever(ReportDoneEvent);
+        SendReport(ReportUrl(Report::PortalStart, UpdateStatistic(StatisticKind::Mirel)), Reports);
+        WaitForever(Reports.ReportDoneEvent);
         return FALSE;
     }
     case RunMode::GameShortcut:
     case RunMode::Installed:
-        RunLauncherStartStatistics(*this);
+        RunLauncherStartStatistics(Reports);
         break;
     default:
         break;
@@ -157,7 +154,8 @@ BOOL CPlexo3App::RunModeWork(RunMode mode) {
         }
         if (mode == RunMode::NewGameWindow)
             ReportGameUrlForTests();
-        return CreateGameWindow(*this);
+        GameWindowTemplate = CreateGameWindow();
+        return GameWindowTemplate ? TRUE : FALSE;
     }
 
     if (!IsFlashPlayerCurrent() &&
@@ -166,7 +164,7 @@ BOOL CPlexo3App::RunModeWork(RunMode mode) {
         ::ShellExecuteW(nullptr, L"open", L"iexplore.exe", page.c_str(), nullptr, SW_SHOWMAXIMIZED);
         return FALSE;
     }
-    RunLauncherWindow(*this);
+    RunLauncherWindow(Update);
     return FALSE;
 }
 
@@ -174,8 +172,8 @@ int CPlexo3App::ExitInstance() {
     // The browser goes while OLE is still there.
     GameWindowTemplate.reset();
     WaitForPendingReports(5000);
-    UrlCopiedEvent.reset();
-    ReportDoneEvent.reset();
+    Reports.UrlCopiedEvent.reset();
+    Reports.ReportDoneEvent.reset();
     Gdiplus.reset();
     if (OleInitialized) {
         ::OleUninitialize();

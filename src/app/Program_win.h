@@ -11,26 +11,14 @@
 
 namespace zarn {
 
-// Set by GetRunMode in a game-window process ("/newgm", "/gmhall"): the launcher window that started
-// it and its tab number. Zero otherwise.
-extern HWND LauncherWnd;
-extern int32_t GameWindowOrdinal;
-
 // A window handle as a number in a command line ("/newgm /<value>"). Window handles have 32
 // significant bits, sign-extended to the pointer's width on 64-bit Windows, so the same value names
 // the same window in a 32-bit and a 64-bit process.
 int32_t WindowHandleValue(HWND wnd);
 HWND WindowFromHandleValue(int32_t value);
 
-// LauncherWnd when it names an existing window other than the desktop; null for zero, for the
-// special values (HWND_BROADCAST, HWND_TOPMOST, ...) a forged command line could give, and for a
-// launcher window that is gone. Everything this process sends, posts or parents to the launcher
-// goes through here, so a forged handle can never reach other windows.
-HWND LauncherWindow();
-// Posts the message to LauncherWindow(); false, with nothing posted, when there is none.
-bool PostToLauncher(UINT message, WPARAM wParam, LPARAM lParam);
-
-// Reads the command line of this process; the same answer every time.
+// Reads the command line of this process; the same answer every time. In a game-window process it
+// also sets LauncherWnd and GameWindowOrdinal (app/GameProcess_win.h).
 RunMode GetRunMode();
 
 // The program's own full path (GetModuleFileNameW).
@@ -63,12 +51,5 @@ bool StartProcess(const wchar_t* application, std::wstring commandLine, WORD sho
 // priority, shown normally. The path may contain spaces. False when it could not be started. The
 // started process's handles go to `started` when it is given (a caller that waits for its end).
 bool LaunchProgram(const wchar_t* executable = nullptr, StartedProcess* started = nullptr);
-
-// Starts a downloaded program as LaunchProgram does, only when its file holds exactly the bytes whose
-// MD5 is md5Hex (32 lower-case digits). The file is opened without write or delete sharing, checked
-// through that handle and kept open until the process has started, so no other process can change or
-// replace it in between. False, with nothing started, when it cannot be opened, differs or does not
-// start.
-bool LaunchDownloadedProgram(const std::wstring& path, const std::string& md5Hex, StartedProcess& started);
 
 } // namespace zarn

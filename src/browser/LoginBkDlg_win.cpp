@@ -5,12 +5,12 @@
 #include <gdiplus.h>
 
 #include "BuildHosts.h"
+#include "app/GameProcess_win.h"
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/Product.h"
 #include "framework/CodePage.h"
 #include "framework/Handle.h"
-#include "gamewnd/GameWindow_win.h"
 #include "skin/MessageBox_win.h"
 
 namespace zarn {

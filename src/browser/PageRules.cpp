@@ -3,6 +3,8 @@
 
 #include <cwctype>
 
+#include "protocol/AccountTitle.h"
+
 namespace zarn {
 namespace {
 
@@ -112,7 +114,7 @@ LoginAccount SplitLoginPayload(std::wstring_view payload) {
 }
 
 std::wstring LoginAccountText(const LoginAccount& account) {
-    return account.Server + L"服-" + account.Area + L"-" + account.Account;
+    return AccountTitle(account.Server, account.Area, account.Account);
 }
 
 std::wstring DuplicateLoginText(const LoginAccount& account) {

@@ -3,8 +3,8 @@
 
 #include <utility>
 
-#include "base/ProgramMessages.h"
 #include "framework/WinApp.h"
+#include "protocol/ProgramMessages.h"
 #include "skin/SkinImage_win.h"
 
 namespace zarn {

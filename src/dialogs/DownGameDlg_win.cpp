@@ -13,11 +13,12 @@
 #include "app/Urls.h"
 #include "base/GameCode.h"
 #include "base/PathLimit.h"
+#include "framework/PostTarget.h"
 #include "framework/WinApp.h"
 #include "net/Http_win.h"
 #include "skin/SkinImage_win.h"
 #include "update/Md5.h"
-#include "update/PrgsDlg_win.h"
+#include "update/ProgramDownload_win.h"
 
 namespace zarn {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <exdispid.h>
 
-#include "base/TestBuild.h"
+#include "testbuild/BrowserTestCommands_win.h"
 
 namespace zarn {
 namespace {
@@ -229,8 +229,7 @@ BOOL CDHtmlDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     const RECT client = GetClientRect();
     Host_.Create(GetSafeHwnd(), client, CreateControlSite(), *this);
-    if (testbuild::Enabled())
-        ::SetPropW(GetSafeHwnd(), TestPageProperty, reinterpret_cast<HANDLE>(1));
+    testbuild::BrowserHostCreated(GetSafeHwnd(), testbuild::BrowserHostKind::PageDialog);
     return TRUE;
 }
 
@@ -291,14 +290,14 @@ LRESULT CDHtmlDialog::WindowProc(UINT msg, WPARAM w, LPARAM l) {
             static_cast<DocumentEventSink*>(DocumentSink_.get())->Disconnect();
         DocumentSink_.reset();
         Host_.Destroy();
-        ::RemovePropW(GetSafeHwnd(), TestPageProperty);
+        testbuild::BrowserHostDestroyed(GetSafeHwnd());
         break;
     case WM_COPYDATA:
-        if (TestCommands_.Accept(l, GetSafeHwnd(), RunTestCommandsMessage))
+        if (testbuild::AcceptBrowserCommand(GetSafeHwnd(), l, RunTestCommandsMessage))
             return TRUE;
         break;
     case RunTestCommandsMessage:
-        TestCommands_.RunAll(Host_, GetSafeHwnd());
+        testbuild::RunBrowserCommands(GetSafeHwnd(), Host_);
         return 0;
     default:
         break;

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "base/PageElement.h"
-#include "framework/BrowserTestCommands.h"
 #include "framework/Dialog.h"
 #include "framework/WebBrowser.h"
 
@@ -55,11 +54,6 @@ class CDHtmlDialog : public CDialog, public BrowserSiteOwner, public BrowserEven
     // object), then the dialog manager. A subclass whose own key rules come first tests them before
     // calling this.
     BOOL PreTranslateMessage(MSG* msg) override;
-
-    // The test build lets a test drive a page dialog with the commands of BrowserTestCommands; page
-    // dialogs of the test build carry the window property TestPageProperty.
-    static constexpr ULONG_PTR TestCommandData = BrowserTestCommandData;
-    static constexpr const wchar_t* TestPageProperty = L"ZarnPageDialog";
 
   protected:
     BOOL OnInitDialog() override;
@@ -109,7 +103,6 @@ class CDHtmlDialog : public CDialog, public BrowserSiteOwner, public BrowserEven
     WebBrowserHost Host_;
     ComPtr<IDispatch> DocumentSink_;
     AdviseCookie DocumentEvents_;
-    BrowserTestCommands TestCommands_;
 };
 
 } // namespace zarn

@@ -3,6 +3,8 @@
 
 #include <exdispid.h>
 
+#include "testbuild/BrowserTestCommands_win.h"
+
 namespace zarn {
 namespace {
 constexpr UINT RunTestCommandsMessage = WM_APP + 0x7A2;
@@ -66,15 +68,10 @@ int CHtmlView::OnCreate(CREATESTRUCTW* cs) {
     const LRESULT created = CView::WindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(cs));
     if (created == -1)
         return -1;
-    return Host_.Create(GetSafeHwnd(), GetClientRect(), MakeComObject<CBrowserControlSite>(this), *this) ? 0
-                                                                                                         : -1;
-}
-
-bool CHtmlView::RunViewTestVerb(const std::wstring& verb, const std::wstring& argument) {
-    if (verb != L"boxonclose")
-        return false;
-    BoxOnClose_ = argument;
-    return true;
+    if (!Host_.Create(GetSafeHwnd(), GetClientRect(), MakeComObject<CBrowserControlSite>(this), *this))
+        return -1;
+    testbuild::BrowserHostCreated(GetSafeHwnd(), testbuild::BrowserHostKind::View);
+    return 0;
 }
 
 LRESULT CHtmlView::WindowProc(UINT msg, WPARAM w, LPARAM l) {
@@ -87,19 +84,15 @@ LRESULT CHtmlView::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         return result;
     }
     case WM_DESTROY:
-        if (!BoxOnClose_.empty())
-            RunProbeBoxModal(nullptr, BoxOnClose_); // the frame is going, so the box has no owner
+        testbuild::BrowserHostDestroyed(GetSafeHwnd());
         Host_.Destroy();
         break;
     case WM_COPYDATA:
-        if (TestCommands_.Accept(l, GetSafeHwnd(), RunTestCommandsMessage))
+        if (testbuild::AcceptBrowserCommand(GetSafeHwnd(), l, RunTestCommandsMessage))
             return TRUE;
         break;
     case RunTestCommandsMessage:
-        TestCommands_.RunAll(Host_, GetSafeHwnd(),
-                             [this](const std::wstring& verb, const std::wstring& argument) {
-                                 return RunViewTestVerb(verb, argument);
-                             });
+        testbuild::RunBrowserCommands(GetSafeHwnd(), Host_);
         return 0;
     default:
         break;

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "framework/BrowserTestCommands.h"
 #include "framework/DocView.h"
 #include "framework/WebBrowser.h"
 
@@ -45,13 +44,7 @@ class CHtmlView : public CView, public BrowserSiteOwner, public BrowserEventTarg
     LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
 
   private:
-    // The test build's own verb: "boxonclose <title>" has the view run a modal system box titled so
-    // while it is being destroyed, as a page's unload handler may.
-    bool RunViewTestVerb(const std::wstring& verb, const std::wstring& argument);
-
     WebBrowserHost Host_;
-    BrowserTestCommands TestCommands_;
-    std::wstring BoxOnClose_;
 };
 
 } // namespace zarn

@@ -1,7 +1,7 @@
 // The game frame's message rules.
 #include "gamewnd/FrameKeys.h"
 
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 
 namespace zarn {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "launcher/HotKey.h"
+#include "protocol/HotKey.h"
 
 namespace zarn {
 

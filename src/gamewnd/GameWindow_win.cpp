@@ -1,9 +1,8 @@
 // The game window's shared values and the creation of its document, frame and view.
 #include "gamewnd/GameWindow_win.h"
 
-#include "app/Plexo3App_win.h"
-#include "app/Urls.h"
 #include "base/Product.h"
+#include "framework/DocView.h"
 #include "gamewnd/GmWndDoc_win.h"
 #include "gamewnd/GmWndView_win.h"
 #include "gamewnd/MainFrm_win.h"
@@ -11,26 +10,19 @@
 
 namespace zarn {
 
-std::wstring GameUrl = GameHallPageUrl();
 CGmWndView* TheGameView = nullptr;
 FrameHotKeys GameHotKeys;
 
-bool IsGameHall() {
-    return GameUrl == GameHallPageUrl();
-}
-
-BOOL CreateGameWindow(CPlexo3App& app) {
-    app.GameWindowTemplate = CSingleDocTemplate::Make<CGmWndDoc, CMainFrame, CGmWndView>(IDR_MAINFRAME);
+std::unique_ptr<CSingleDocTemplate> CreateGameWindow() {
+    auto gameWindow = CSingleDocTemplate::Make<CGmWndDoc, CMainFrame, CGmWndView>(IDR_MAINFRAME);
     // Created hidden: the frame shows itself once its first page is in place in the launcher.
-    CFrameWnd* frame = app.GameWindowTemplate->OpenNewDocument(false);
-    if (!frame) {
-        app.GameWindowTemplate.reset();
-        return FALSE;
-    }
+    CFrameWnd* frame = gameWindow->OpenNewDocument(false);
+    if (!frame)
+        return nullptr;
     frame->SetWindowText(product::Caption);
     ::ShowWindow(frame->GetSafeHwnd(), SW_HIDE);
     ::UpdateWindow(frame->GetSafeHwnd());
-    return TRUE;
+    return gameWindow;
 }
 
 } // namespace zarn

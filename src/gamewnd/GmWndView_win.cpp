@@ -3,17 +3,18 @@
 
 #include <shellapi.h>
 
-#include "app/Plexo3App_win.h"
+#include "app/GameProcess_win.h"
 #include "app/Program_win.h"
 #include "app/Urls.h"
-#include "base/TestBuild.h"
 #include "browser/PageRules.h"
 #include "dialogs/DownGameDlg_win.h"
+#include "framework/WinApp.h"
 #include "gamewnd/EnterGame.h"
 #include "gamewnd/GameWindow_win.h"
-#include "launcher/TabStrip.h"
+#include "protocol/GameArea.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinRect_win.h"
+#include "testbuild/TestBuild.h"
 
 namespace zarn {
 
@@ -45,20 +46,20 @@ HRESULT CGmWndView::OnGetHostInfo(DOCHOSTUIINFO* info) {
 // Every completed page puts the frame into the launcher's game area again (the launcher may have
 // been resized since) and shows it.
 void CGmWndView::OnNavigateComplete2(const std::wstring& url) {
-    TheApp().CurrentUrl = url;
+    CurrentUrl = url;
     const HWND frame = AfxGetApp()->MainWindow;
     const HWND launcher = LauncherWindow();
     if (!frame || !launcher)
         return;
     RECT client{};
     ::GetClientRect(launcher, &client);
-    const RECT area = ToRect(tabstrip::GameArea(client.right, client.bottom));
+    const RECT area = ToRect(GameArea(client.right, client.bottom));
     ::MoveWindow(frame, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
     ::ShowWindow(frame, SW_SHOW);
 }
 
 void CGmWndView::OnTitleChange(const std::wstring& text) {
-    TheApp().CurrentTitle = text;
+    CurrentTitle = text;
 }
 
 void CGmWndView::OnBeforeNavigate2(const std::wstring& url, VARIANT_BOOL* cancel) {

@@ -1,17 +1,18 @@
 // CMainFrame: registration with the launcher, the watch on it, and the frame's keys and commands.
 #include "gamewnd/MainFrm_win.h"
 
-#include "app/Plexo3App_win.h"
+#include "app/GameProcess_win.h"
 #include "app/Program_win.h"
-#include "base/ProgramMessages.h"
-#include "base/TestBuild.h"
 #include "dialogs/FavDlg_win.h"
 #include "framework/ForeignWnd.h"
+#include "framework/WinApp.h"
 #include "gamewnd/GameWindow_win.h"
 #include "gamewnd/GmWndView_win.h"
-#include "launcher/SoundMute_win.h"
+#include "mute/SoundMute_win.h"
+#include "protocol/ProgramMessages.h"
 #include "settings/HeldModifiers_win.h"
 #include "settings/SettingDlg_win.h"
+#include "testbuild/TestBuild.h"
 
 namespace zarn {
 namespace {
@@ -105,8 +106,7 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 }
 
 void CMainFrame::RunFavourites() {
-    const CPlexo3App& app = TheApp();
-    CFavDlg favourites(app.CurrentTitle, app.CurrentUrl, LauncherWindow());
+    CFavDlg favourites(CurrentTitle, CurrentUrl, LauncherWindow());
     favourites.DoModal();
 }
 

@@ -8,8 +8,9 @@
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/Product.h"
-#include "base/ProgramMessages.h"
-#include "base/TestBuild.h"
+#include "protocol/ProgramMessages.h"
+#include "testbuild/TestBuild.h"
+#include "framework/PostTarget.h"
 #include "framework/WinApp.h"
 #include "launcher/Plexo3Dlg_win.h"
 #include "launcher/TabStrip.h"
@@ -18,7 +19,6 @@
 #include "settings/SettingDlg_win.h"
 #include "settings/HotKeyText.h"
 #include "skin/MessageBox_win.h"
-#include "update/PrgsDlg_win.h"
 
 namespace zarn {
 namespace {

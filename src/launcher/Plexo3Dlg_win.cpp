@@ -5,21 +5,22 @@
 
 #include <shellapi.h>
 
-#include "app/Plexo3App_win.h"
 #include "app/Program_win.h"
 #include "base/Product.h"
-#include "base/ProgramMessages.h"
-#include "base/TestBuild.h"
+#include "protocol/ProgramMessages.h"
+#include "testbuild/TestBuild.h"
 #include "framework/Gdi.h"
+#include "framework/PostTarget.h"
 #include "framework/WinApp.h"
 #include "launcher/LauncherMenu.h"
 #include "launcher/TabStrip.h"
+#include "protocol/GameArea.h"
 #include "settings/HeldModifiers_win.h"
 #include "skin/SkinRect_win.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"
 #include "update/CacheCleanup_win.h"
-#include "update/PrgsDlg_win.h"
+#include "update/SelfUpdate_win.h"
 
 namespace zarn {
 
@@ -58,18 +59,19 @@ UniqueBitmap Skin(UINT id) {
 
 struct UpdateCheckJob {
     std::shared_ptr<PostTarget> Target;
+    UpdateState* Update;
 };
 
 DWORD WINAPI UpdateCheckThread(void* parameter) {
     std::unique_ptr<UpdateCheckJob> job(static_cast<UpdateCheckJob*>(parameter));
-    const int differs = TheApp().CheckForUpdate(true);
+    const int differs = CheckForUpdate(*job->Update, true);
     job->Target->Post(UM_UPDATECHECKED, differs ? 1 : 0, 0);
     return 0;
 }
 
 } // namespace
 
-CPlexo3Dlg::CPlexo3Dlg() : CDlgEx(IDD_PLEXO3_DIALOG) {
+CPlexo3Dlg::CPlexo3Dlg(UpdateState& update) : CDlgEx(IDD_PLEXO3_DIALOG), Update(update) {
     CenterWhenOpened = false; // it starts as 1 x 1 at the screen origin
     Icon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(128));
     TheLauncher = this;
@@ -160,7 +162,7 @@ void CPlexo3Dlg::LoadTabImages(CImageList& list, UINT pngId) {
 
 RECT CPlexo3Dlg::GameAreaRect() const {
     const RECT client = GetClientRect();
-    return ToRect(tabstrip::GameArea(client.right, client.bottom));
+    return ToRect(GameArea(client.right, client.bottom));
 }
 
 void CPlexo3Dlg::MoveToGameArea(HWND window) const {
@@ -169,7 +171,7 @@ void CPlexo3Dlg::MoveToGameArea(HWND window) const {
 
 LRESULT CPlexo3Dlg::OnSize(WPARAM type, LPARAM size) {
     const int cx = LOWORD(size), cy = HIWORD(size);
-    const RECT area = ToRect(tabstrip::GameArea(cx, cy));
+    const RECT area = ToRect(GameArea(cx, cy));
     if (HallWindow && ::IsWindowVisible(HallWindow))
         CForeignWnd(HallWindow).MoveWindow(area);
     else if (!Tabs.Empty() && type != SIZE_MINIMIZED)
@@ -296,7 +298,7 @@ void CPlexo3Dlg::StartUpdateCheck() {
     if (UpdateCheckTarget)
         return; // one check at a time
     UpdateCheckTarget = std::make_shared<PostTarget>(GetSafeHwnd());
-    auto* job = new UpdateCheckJob{UpdateCheckTarget};
+    auto* job = new UpdateCheckJob{UpdateCheckTarget, &Update};
     HANDLE thread = ::CreateThread(nullptr, 0, UpdateCheckThread, job, 0, nullptr);
     if (!thread) {
         delete job;
@@ -525,8 +527,8 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
     return CDlgEx::WindowProc(msg, w, l);
 }
 
-void RunLauncherWindow(CPlexo3App&) {
-    CPlexo3Dlg launcher;
+void RunLauncherWindow(UpdateState& update) {
+    CPlexo3Dlg launcher(update);
     launcher.DoModal();
 }
 

@@ -14,7 +14,7 @@
 #include "framework/Controls.h"
 #include "framework/ForeignWnd.h"
 #include "framework/Handle.h"
-#include "launcher/HotKey.h"
+#include "protocol/HotKey.h"
 #include "launcher/TabList.h"
 #include "skin/BtnEx_win.h"
 #include "skin/DlgEx_win.h"
@@ -22,7 +22,7 @@
 
 namespace zarn {
 
-class CPlexo3App;
+struct UpdateState;
 class CDialog;
 class PostTarget;
 
@@ -32,7 +32,7 @@ inline constexpr UINT LauncherTimerMs = 400;
 
 class CPlexo3Dlg : public CDlgEx {
   public:
-    CPlexo3Dlg();
+    explicit CPlexo3Dlg(UpdateState& update);
     ~CPlexo3Dlg() override;
 
     // The window actions the hot keys and the tray use.
@@ -145,6 +145,7 @@ class CPlexo3Dlg : public CDlgEx {
     bool Running = false; // a game window has registered: maximised, tray icon, timer
     UniqueHook KeyboardHook;
     std::shared_ptr<PostTarget> UpdateCheckTarget; // where a running update check reports
+    UpdateState& Update;                           // what the update check fills
 };
 
 // The one launcher window of this process (the keyboard hook uses it); null when there is none.
@@ -153,6 +154,6 @@ extern CPlexo3Dlg* TheLauncher;
 extern CDialog* CurrentModalDialog;
 
 // Shows the launcher window modally; returns when it closes.
-void RunLauncherWindow(CPlexo3App& app);
+void RunLauncherWindow(UpdateState& update);
 
 } // namespace zarn

@@ -79,11 +79,6 @@ FrameKind ClassifyFrame(uint32_t framePid, uint32_t loginPid, uint32_t hallPid, 
     return framePid == hallPid ? FrameKind::Hall : FrameKind::Refused;
 }
 
-std::wstring AccountOfTitle(const std::wstring& title) {
-    const size_t dash = title.rfind(L'-');
-    return dash == std::wstring::npos ? title : title.substr(dash + 1);
-}
-
 std::wstring LoginReportPath(const std::wstring& account, int index) {
     std::wstring path = L"/login.htm?tag=zarn&ver=";
     path += product::Version;

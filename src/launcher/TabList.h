@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/AccountTitle.h"
+
 namespace zarn {
 
 inline constexpr int MaxTabs = 3;
@@ -22,11 +24,6 @@ inline constexpr int MaxTabs = 3;
 // hall process (hallPid) as the hall. A process id of 0 stands for none.
 enum class FrameKind { Refused, Tab, Hall };
 FrameKind ClassifyFrame(uint32_t framePid, uint32_t loginPid, uint32_t hallPid, int tabCount);
-// Longest account title taken from a login (the login builds short ones).
-inline constexpr size_t MaxTitleLength = 511;
-
-// The account of a title: the text after its last "-" (the whole title without one).
-std::wstring AccountOfTitle(const std::wstring& title);
 // "/login.htm?tag=zarn&ver=<version>&uid=<account>&index=<n>", the account percent-encoded.
 std::wstring LoginReportPath(const std::wstring& account, int index);
 

@@ -48,10 +48,6 @@ std::wstring DisplayTitle(const std::wstring& title, int measuredWidth) {
     return title.substr(0, keep) + L"...";
 }
 
-Rect GameArea(int clientWidth, int clientHeight) {
-    return {4, 30, clientWidth - 4, clientHeight - 4};
-}
-
 int MinWidth(int tabCount) {
     return TabWidth * tabCount + 483;
 }

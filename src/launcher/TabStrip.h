@@ -37,9 +37,6 @@ int TabImage(int i, int currentTab, int hotTab);
 // 160 pixels.
 std::wstring DisplayTitle(const std::wstring& title, int measuredWidth);
 
-// Where the game windows go: the client area less 4 pixels left, right and bottom, 30 at the top.
-Rect GameArea(int clientWidth, int clientHeight);
-
 // The minimum window size with n tabs (none with 0). Apply gives the size to use for a proposed one
 // and whether it had to change.
 struct Size {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/HotKey.h"
+
 namespace zarn {
 
 // Modifier bits of a stored hot key (the same values as RegisterHotKey's MOD_ALT/CONTROL/SHIFT).
@@ -17,6 +19,11 @@ struct StoredHotKey {
     int Modifiers = 0;
     int Key = 0;
 };
+
+// The hot key a stored value gives.
+inline HotKey ToHotKey(const StoredHotKey& stored) {
+    return HotKey{stored.Key, stored.Modifiers};
+}
 
 // The longest stored value the program reads (its buffer holds 32 characters).
 constexpr size_t StoredHotKeyChars = 31;

@@ -8,8 +8,8 @@
 
 #include "app/Program_win.h"
 #include "base/Product.h"
-#include "base/ProgramMessages.h"
 #include "framework/WinApp.h"
+#include "protocol/ProgramMessages.h"
 #include "settings/HeldModifiers_win.h"
 #include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"

@@ -8,11 +8,10 @@
 #include <shlwapi.h>
 
 #include "BuildHosts.h"
-#include "base/FileTree_win.h"
-#include "app/Plexo3App_win.h"
-#include "base/Product.h"
 #include "app/Program_win.h"
+#include "base/Product.h"
 #include "base/Strings.h"
+#include "framework/FileTree_win.h"
 #include "framework/Handle.h"
 #include "setup/SelfDeleteBatch.h"
 #include "setup/Shortcuts.h"
@@ -285,11 +284,11 @@ std::wstring ScheduleSelfDelete() {
     return batch;
 }
 
-void UninstallProgram(CPlexo3App& app) {
+void UninstallProgram(ReportEvents& reports) {
     RemoveRegistryEntries();
     RemoveShortcuts();
     ScheduleSelfDelete();
-    SendReport(ReportUrl(Report::Uninstall, UpdateStatistic(StatisticKind::UnInst)), app);
+    SendReport(ReportUrl(Report::Uninstall, UpdateStatistic(StatisticKind::UnInst)), reports);
     ShowMessageBox(MB_OK, product::Caption, setup::UninstalledText, nullptr);
 }
 

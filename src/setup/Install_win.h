@@ -8,14 +8,14 @@
 
 namespace zarn {
 
-class CPlexo3App;
+struct ReportEvents;
 
 // Copies the program into the install folder, creates the shortcuts for that copy and starts it.
 // Always 1: every step is best-effort.
 int InstallProgram();
 // The whole uninstall after the user's confirmation: registry, shortcuts, self-delete batch,
 // "UnInst" counter and report (not waited for), and the closing message.
-void UninstallProgram(CPlexo3App& app);
+void UninstallProgram(ReportEvents& reports);
 // Creates the two desktop and two Start-menu shortcuts for the given program file. COM must be
 // initialised on the calling thread.
 void CreateProgramShortcuts(const std::wstring& target);

@@ -7,9 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/Plexo3App_win.h"
-#include "base/Product.h"
 #include "app/Program_win.h"
+#include "base/Product.h"
 #include "base/Strings.h"
 #include "net/Http_win.h"
 
@@ -142,21 +141,21 @@ unsigned UpdateStatistic(StatisticKind kind) {
     return 0;
 }
 
-int SendReport(const std::wstring& url, CPlexo3App& app) {
-    auto job = std::make_unique<ReportJob>(ReportJob{Truncated(url, 512), DuplicateEvent(app.UrlCopiedEvent),
-                                                     DuplicateEvent(app.ReportDoneEvent)});
+int SendReport(const std::wstring& url, ReportEvents& events) {
+    auto job = std::make_unique<ReportJob>(ReportJob{
+        Truncated(url, 512), DuplicateEvent(events.UrlCopiedEvent), DuplicateEvent(events.ReportDoneEvent)});
     ++PendingReports;
     UniqueHandle thread(::CreateThread(nullptr, 0, ReportThread, job.get(), 0, nullptr));
     if (!thread) {
         --PendingReports;
-        ::SetEvent(app.ReportDoneEvent.get());
+        ::SetEvent(events.ReportDoneEvent.get());
         return 1;
     }
     job.release(); // the thread's now
     // Wait for the copy, or for the thread's end should it never get that far.
-    const HANDLE waits[2] = {app.UrlCopiedEvent.get(), thread.get()};
+    const HANDLE waits[2] = {events.UrlCopiedEvent.get(), thread.get()};
     ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-    ::ResetEvent(app.UrlCopiedEvent.get());
+    ::ResetEvent(events.UrlCopiedEvent.get());
     return 1;
 }
 
@@ -166,14 +165,14 @@ void WaitForPendingReports(DWORD timeoutMs) {
         ::Sleep(10);
 }
 
-void RunLauncherStartStatistics(CPlexo3App& app) {
+void RunLauncherStartStatistics(ReportEvents& events) {
     const unsigned weekdays = UpdateWeekdays();
     const unsigned keepDays = UpdateKeepDays();
     const int32_t apartDays = UpdateApartDays();
     const unsigned count = IncrementCounter(L"Game");
     SendReport(
         LauncherStartUrl(count, apartDays, static_cast<int32_t>(keepDays), static_cast<int32_t>(weekdays)),
-        app);
+        events);
 }
 
 } // namespace zarn

@@ -5,12 +5,18 @@
 
 #include <string>
 
+#include "framework/Handle.h"
 #include "stats/DayFigures.h"
 #include "stats/Reports.h"
 
 namespace zarn {
 
-class CPlexo3App;
+// The process's two report events, made at start-up: UrlCopiedEvent is set by a report thread once it
+// has copied its URL, ReportDoneEvent once its request went out (never reset).
+struct ReportEvents {
+    UniqueHandle UrlCopiedEvent;
+    UniqueHandle ReportDoneEvent;
+};
 
 enum class StatisticKind : int {
     Mirel = 0,
@@ -34,14 +40,14 @@ int32_t DaysSinceLastStart();
 
 // Starts a report thread for the URL and returns once the thread has copied it. If no thread can be
 // started the report is lost and ReportDoneEvent is set, so that nobody waits for it forever.
-int SendReport(const std::wstring& url, CPlexo3App& app);
+int SendReport(const std::wstring& url, ReportEvents& events);
 
 // Gives report threads that are still sending up to timeoutMs to finish (the process calls it before
 // it ends, so that a report started just before is not cut off).
 void WaitForPendingReports(DWORD timeoutMs);
 
 // The launcher-start block: day figures, the "Game" counter and the activity report (not waited for).
-void RunLauncherStartStatistics(CPlexo3App& app);
+void RunLauncherStartStatistics(ReportEvents& events);
 
 // Today's local date.
 LocalDate TodayLocal();

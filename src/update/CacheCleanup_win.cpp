@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "base/FileTree_win.h"
+#include "framework/FileTree_win.h"
 #include "framework/Handle.h"
 
 namespace zarn {

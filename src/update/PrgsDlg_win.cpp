@@ -37,21 +37,6 @@ UniqueHandle Duplicate(HANDLE handle) {
 
 } // namespace
 
-bool PostTarget::Post(UINT msg, WPARAM w, LPARAM l) {
-    std::lock_guard<std::mutex> hold(Lock);
-    return Window && ::PostMessageW(Window, msg, w, l);
-}
-
-void PostTarget::Close() {
-    std::lock_guard<std::mutex> hold(Lock);
-    Window = nullptr;
-}
-
-bool PostTarget::IsOpen() {
-    std::lock_guard<std::mutex> hold(Lock);
-    return Window != nullptr;
-}
-
 CPrgsDlg::CPrgsDlg() : CDlgEx(IDD_PRGSDLG) {}
 
 CPrgsDlg::~CPrgsDlg() {

@@ -6,35 +6,16 @@
 #include <windows.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "framework/Handle.h"
+#include "framework/PostTarget.h"
 #include "skin/DlgEx_win.h"
 #include "skin/ImgProgress_win.h"
 
 namespace zarn {
 
 class ProgramDownload;
-
-// A window that worker threads post to while it is open. Closing it withdraws the handle under the
-// lock every post takes, so once Close has returned nothing more reaches the window's handle, nor a
-// later window that happens to get the same handle value.
-class PostTarget {
-  public:
-    explicit PostTarget(HWND window) : Window(window) {}
-    PostTarget(const PostTarget&) = delete;
-    PostTarget& operator=(const PostTarget&) = delete;
-
-    // PostMessageW while open; false once closed (or when the post failed).
-    bool Post(UINT msg, WPARAM w, LPARAM l);
-    void Close();
-    bool IsOpen();
-
-  private:
-    std::mutex Lock;
-    HWND Window;
-};
 
 inline constexpr UINT IDD_PRGSDLG = 156;
 inline constexpr int IDC_UPDATEPROGRESS = 1000;

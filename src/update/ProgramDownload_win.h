@@ -1,12 +1,14 @@
 // One download of a program file: the allowed-domain test, the body streamed in pieces with progress, and the
 // checks that make it complete (2xx status, the whole announced length, and the published version key's
-// digest when there is one). Shared by the progress dialog and its worker.
+// digest when there is one). Shared by the progress dialog and its worker. And the start of a
+// downloaded program from the bytes that were checked.
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <string>
 
+#include "app/Program_win.h"
 #include "net/Http_win.h"
 
 namespace zarn {
@@ -33,5 +35,12 @@ class ProgramDownload {
     Transfer Transfer_;
     std::atomic<bool> Success_{false};
 };
+
+// Starts a downloaded program as LaunchProgram does, only when its file holds exactly the bytes whose
+// MD5 is md5Hex (32 lower-case digits). The file is opened without write or delete sharing, checked
+// through that handle and kept open until the process has started, so no other process can change or
+// replace it in between. False, with nothing started, when it cannot be opened, differs or does not
+// start.
+bool LaunchDownloadedProgram(const std::wstring& path, const std::string& md5Hex, StartedProcess& started);
 
 } // namespace zarn

@@ -6,14 +6,13 @@
 
 #include <cstdio>
 
-#include "app/Plexo3App_win.h"
-#include "base/Product.h"
 #include "app/Program_win.h"
 #include "app/Settings_win.h"
-#include "base/Strings.h"
 #include "app/Urls.h"
-#include "net/Http_win.h"
+#include "base/Product.h"
+#include "base/Strings.h"
 #include "framework/Handle.h"
+#include "net/Http_win.h"
 #include "update/ExeCheck.h"
 #include "update/Md5.h"
 #include "update/PendingRenames.h"
@@ -82,7 +81,7 @@ std::wstring VersionKey(const std::wstring& programPath) {
     return VersionKeyOf(Md5OfFile(programPath), product::VersionDigits);
 }
 
-bool FetchUpdateConfig(CPlexo3App& app, std::string& key) {
+bool FetchUpdateConfig(UpdateState& update, std::string& key) {
     key.clear();
     const std::optional<HttpTarget> target = SplitHttpUrl(SkipScheme(UpdateConfigUrl()));
     const std::wstring file = PathBesideProgram(product::UpdateConfigFileName);
@@ -94,34 +93,34 @@ bool FetchUpdateConfig(CPlexo3App& app, std::string& key) {
     if (!transfer.StreamToFile(*target, file, options))
         return false;
     const std::wstring published = ReadConfigValue(file, L"Zarn", PublishedKeyChars);
-    app.UpdateAddress = ReadConfigValue(file, L"UpdAddr", AddressChars);
+    update.UpdateAddress = ReadConfigValue(file, L"UpdAddr", AddressChars);
     ::DeleteFileW(file.c_str());
     key = ToAnsi(published, PublishedKeyChars);
     return true;
 }
 
-int CPlexo3App::CheckForUpdate(bool forced) {
+int CheckForUpdate(UpdateState& update, bool forced) {
     if (!forced && (!CheckAllowedInThisMode() || !IsUpdateCheckDue()))
         return 0;
     std::string key;
-    FetchUpdateConfig(*this, key);
-    UpdateKey = FromAnsi(key);
-    if (UpdateKey.empty())
+    FetchUpdateConfig(update, key);
+    update.UpdateKey = FromAnsi(key);
+    if (update.UpdateKey.empty())
         return 0;
-    return KeysDiffer(UpdateKey, VersionKey(ProgramPath())) ? 1 : 0;
+    return KeysDiffer(update.UpdateKey, VersionKey(ProgramPath())) ? 1 : 0;
 }
 
-bool DownloadAndSwap(CPlexo3App& app, const std::wstring& programPath) {
+bool DownloadAndSwap(UpdateState& update, const std::wstring& programPath) {
     const std::wstring folder = FolderWithSlash(programPath);
     if (folder.empty())
         return false;
     const std::wstring fresh = folder + product::NewProgramFileName;
     const std::wstring old = folder + product::OldProgramFileName;
 
-    CPrgsDlg& dialog = app.UpdateDialog;
-    dialog.Url = app.UpdateAddress;
+    CPrgsDlg& dialog = update.UpdateDialog;
+    dialog.Url = update.UpdateAddress;
     dialog.TargetPath = fresh;
-    dialog.ExpectedKey = app.UpdateKey;
+    dialog.ExpectedKey = update.UpdateKey;
     // Whatever arrived is put in place only when it is a program of this kind: an empty file or an
     // error page would leave nothing that starts.
     if (dialog.DoModal() != IDOK || !IsProgramFile(fresh) || !SwapProgramFiles(programPath, fresh, old)) {
@@ -206,8 +205,8 @@ bool CancelScheduledDeletion(const std::wstring& path) {
                             static_cast<DWORD>(kept.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-bool DownloadAndSwap(CPlexo3App& app) {
-    return DownloadAndSwap(app, ProgramPath());
+bool DownloadAndSwap(UpdateState& update) {
+    return DownloadAndSwap(update, ProgramPath());
 }
 
 } // namespace zarn

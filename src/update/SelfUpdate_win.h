@@ -3,9 +3,21 @@
 
 #include <string>
 
+#include "update/PrgsDlg_win.h"
+
 namespace zarn {
 
-class CPlexo3App;
+// What the self-update keeps between its check and its download, one per process.
+struct UpdateState {
+    CPrgsDlg UpdateDialog;      // the download's dialog
+    std::wstring UpdateAddress; // "UpdAddr" of the update configuration (at most 511 characters)
+    // The published version key of the last check; a downloaded program's digest must match it.
+    std::wstring UpdateKey;
+};
+
+// Compares the published version key with the program's own; nonzero means they differ. Throttled
+// (not forced) it runs only in the modes and on the days the throttle allows.
+int CheckForUpdate(UpdateState& update, bool forced);
 
 // The MD5 of a file as 32 lower-case hex digits; empty when the file cannot be read.
 std::string Md5OfFile(const std::wstring& path);
@@ -14,15 +26,15 @@ std::string Md5OfFile(const std::wstring& path);
 std::wstring VersionKey(const std::wstring& programPath);
 
 // Fetches "/update/ConfigZarn.htm" into "ConfigZarn.htm" beside the program, reads the published key
-// (into key, as ANSI text of at most 63 bytes) and "UpdAddr" (into app.UpdateAddress), deletes the
+// (into key, as ANSI text of at most 63 bytes) and "UpdAddr" (into update.UpdateAddress), deletes the
 // file. False, with key empty, when the fetch failed.
-bool FetchUpdateConfig(CPlexo3App& app, std::string& key);
+bool FetchUpdateConfig(UpdateState& update, std::string& key);
 
-// Downloads the program from the application's UpdateAddress into "NewZarn.exe" beside programPath
+// Downloads the program from UpdateAddress into "NewZarn.exe" beside programPath
 // with the progress dialog and, when it is a program for this machine (IsProgramFile), puts it in
 // place of programPath ("OldZarn.exe" keeps the previous file). True only when the new file is in
 // place; when renaming it into place fails, the previous file is moved back.
-bool DownloadAndSwap(CPlexo3App& app, const std::wstring& programPath);
+bool DownloadAndSwap(UpdateState& update, const std::wstring& programPath);
 // Renames program to old and fresh to program (replacing existing files), after taking any deletion
 // scheduled for old out of the restart-time list. When the second rename fails, old is moved back, so
 // the program file is never lost; false then, and also when the first rename fails or the scheduled
@@ -40,6 +52,6 @@ bool IsProgramFile(const std::wstring& path);
 bool CancelScheduledDeletion(const std::wstring& path);
 
 // The same for the running program's own file.
-bool DownloadAndSwap(CPlexo3App& app);
+bool DownloadAndSwap(UpdateState& update);
 
 } // namespace zarn

@@ -2,7 +2,7 @@
 // the login page, its app: commands, the WM_COPYDATA question (answered 1 or 0), SC_CLOSE/6021,
 // the QQ and Weibo sign-in windows, the cookie watch and the sweep timer. The test build's page
 // dialogs take "navigate", "complete", "cookie", "httponlycookie" and "box" commands
-// (framework/BrowserTestCommands.h), which stand in for what the missing HTML engine would do.
+// (testbuild/BrowserTestCommands_win.h), which stand in for what the missing HTML engine would do.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,9 +13,9 @@
 
 #include "BuildHosts.h"
 #include "app/Program_win.h"
-#include "framework/HtmlDialog.h"
 #include "support/BrowserTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
+#include "testbuild/BrowserTestCommands_win.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -129,7 +129,7 @@ std::vector<HWND> WindowsOf(DWORD pid, const std::function<bool(HWND)>& match) {
 // The page dialog of the process whose owner has this title.
 HWND PageOwnedBy(DWORD pid, const std::wstring& ownerTitle) {
     const std::vector<HWND> pages = WindowsOf(pid, [&](HWND w) {
-        return ::GetPropW(w, CDHtmlDialog::TestPageProperty) != nullptr &&
+        return ::GetPropW(w, testbuild::PageDialogProperty) != nullptr &&
                TitleOf(::GetWindow(w, GW_OWNER)) == ownerTitle;
     });
     return pages.empty() ? nullptr : pages.front();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/GameProcess_win.h"
 #include "app/Plexo3App_win.h"
 #include "app/Program_win.h"
 #include "base/Product.h"

@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "app/Program_win.h"
-#include "base/ProgramMessages.h"
 #include "dialogs/FavDlg_win.h"
 #include "framework/CodePage.h"
-#include "framework/HtmlDialog.h"
+#include "protocol/ProgramMessages.h"
 #include "support/BrowserTestSupport_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"
+#include "testbuild/BrowserTestCommands_win.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -39,7 +39,7 @@ struct TopSearch {
 
 BOOL CALLBACK MatchNewLoginPage(HWND w, LPARAM p) {
     auto* s = reinterpret_cast<TopSearch*>(p);
-    if (s->Skip.count(PidOf(w)) || !::GetPropW(w, CDHtmlDialog::TestPageProperty))
+    if (s->Skip.count(PidOf(w)) || !::GetPropW(w, testbuild::PageDialogProperty))
         return TRUE;
     s->Found = w;
     return FALSE;

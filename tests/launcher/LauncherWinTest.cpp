@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Program_win.h"
-#include "base/ProgramMessages.h"
+#include "protocol/ProgramMessages.h"
 #include "framework/Handle.h"
 #include "settings/SettingDlg_win.h"
 #include "support/LauncherTestSupport_win.h"

@@ -14,10 +14,10 @@
 
 #include "framework/CodePage.h"
 #include "framework/Handle.h"
-#include "framework/HtmlDialog.h"
 #include "support/BrowserTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
+#include "testbuild/BrowserTestCommands_win.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -261,7 +261,7 @@ int Text(int marker) {
 int Page(const std::wstring& verb, const std::wstring& argument) {
     HWND page = WaitForWindow([] {
         for (HWND w : ProgramWindows())
-            if (::GetPropW(w, CDHtmlDialog::TestPageProperty))
+            if (::GetPropW(w, testbuild::PageDialogProperty))
                 return w;
         return HWND{};
     });

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/Program_win.h"
-#include "base/ProgramMessages.h"
 #include "framework/Handle.h"
+#include "protocol/ProgramMessages.h"
 #include "settings/HotKeyCapture.h"
 #include "settings/SettingDlg_win.h"
 #include "support/HelperProcess_win.h"

@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Plexo3App_win.h"
+#include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/Product.h"
-#include "app/Program_win.h"
 #include "stats/Statistics_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/SetupTestSupport_win.h"
@@ -166,16 +165,16 @@ TEST_F(Statistics, AStalledStatisticsHostDelaysTheEndOnlyBoundedly) {
 TEST(SendReport, AFailedWaitLeavesTheThreadItsOwnCopy) {
     PortalControl(L"/__portal/reset");
     const size_t from = PortalLog().size();
-    CPlexo3App app;
-    app.ReportDoneEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ASSERT_TRUE(app.ReportDoneEvent);
+    ReportEvents events;
+    events.ReportDoneEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(events.ReportDoneEvent);
     const std::string path = "/active.htm?tag=zarn&ver=3.0.0.2&count=77&padding=" + std::string(200, 'p');
     {
         std::wstring url = StatsUrl(std::wstring(path.begin(), path.end()));
-        EXPECT_EQ(SendReport(url, app), 1);
+        EXPECT_EQ(SendReport(url, events), 1);
         url.assign(url.size(), L'#');
     }
-    ASSERT_EQ(::WaitForSingleObject(app.ReportDoneEvent.get(), 30000), WAIT_OBJECT_0);
+    ASSERT_EQ(::WaitForSingleObject(events.ReportDoneEvent.get(), 30000), WAIT_OBJECT_0);
     EXPECT_EQ(LoggedPaths(from, "/active.htm"), std::vector<std::string>{path});
     WaitForPendingReports(5000);
 }

@@ -1,5 +1,5 @@
-// The download dialog's posting: a PostTarget posts until it is closed and never after, and a dialog
-// that ended (here by a cancel while the host stalls) leaves its threads nothing to post to.
+// The download dialog's posting: a dialog that ended (here by a cancel while the host stalls) leaves its
+// threads nothing to post to.
 #include "update/PrgsDlg_win.h"
 
 #include <windows.h>
@@ -15,35 +15,6 @@
 
 using namespace zarn;
 using namespace zarn::test;
-
-namespace {
-
-constexpr UINT Marker = WM_APP + 77;
-
-bool Queued(HWND wnd) {
-    MSG msg;
-    return ::PeekMessageW(&msg, wnd, Marker, Marker, PM_REMOVE) != FALSE;
-}
-
-} // namespace
-
-TEST(PostTarget, PostsWhileOpenAndNothingOnceClosed) {
-    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 ::GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(wnd, nullptr);
-    PostTarget target(wnd);
-    EXPECT_TRUE(target.IsOpen());
-    EXPECT_TRUE(target.Post(Marker, 1, 2));
-    EXPECT_TRUE(Queued(wnd));
-    target.Close();
-    EXPECT_FALSE(target.IsOpen());
-    EXPECT_FALSE(target.Post(Marker, 1, 2));
-    EXPECT_FALSE(Queued(wnd));
-    ::DestroyWindow(wnd);
-
-    PostTarget none(nullptr);
-    EXPECT_FALSE(none.Post(Marker, 0, 0));
-}
 
 TEST(PrgsDlg, AfterACancelTheThreadsPostToNoWindow) {
     ASSERT_TRUE(PortalControl(L"/__portal/reset"));

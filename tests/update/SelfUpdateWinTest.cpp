@@ -68,8 +68,8 @@ class SelfUpdate : public ::testing::Test {
         WriteBytes(Folder + L"\\payload.bin", Payload);
         ASSERT_TRUE(PortalControl(L"/__portal/file?path=/files/NewZarn.exe&src=" +
                                   QueryEscape(UnixPath(Folder + L"\\payload.bin"))));
-        App.UpdateAddress = L"http://localhost:" + Port() + L"/files/NewZarn.exe";
-        App.UpdateKey = VersionKeyOf(Md5Hex(Payload), L"3003");
+        Update.UpdateAddress = L"http://localhost:" + Port() + L"/files/NewZarn.exe";
+        Update.UpdateKey = VersionKeyOf(Md5Hex(Payload), L"3003");
     }
     void TearDown() override { PortalControl(L"/__portal/reset"); }
 
@@ -92,7 +92,7 @@ class SelfUpdate : public ::testing::Test {
         WriteBytes(file, bytes);
         ASSERT_TRUE(
             PortalControl(L"/__portal/file?path=/files/NewZarn.exe&src=" + QueryEscape(UnixPath(file))));
-        App.UpdateKey = key;
+        Update.UpdateKey = key;
     }
     std::wstring New() const { return Folder + L"\\NewZarn.exe"; }
     std::wstring Old() const { return Folder + L"\\OldZarn.exe"; }
@@ -106,14 +106,15 @@ class SelfUpdate : public ::testing::Test {
         }
     }
 
-    CPlexo3App App;
+    CPlexo3App Process; // the application object the dialogs belong to
+    UpdateState& Update = Process.Update;
     std::wstring Folder, Program;
     std::string Payload;
 };
 
 TEST_F(SelfUpdate, ACompleteCheckedDownloadSwapsTheProgram) {
-    ASSERT_TRUE(DownloadAndSwap(App, Program));
-    EXPECT_EQ(App.UpdateDialog.FinalPosition(), 100u) << "the bar reaches 100 before IDOK";
+    ASSERT_TRUE(DownloadAndSwap(Update, Program));
+    EXPECT_EQ(Update.UpdateDialog.FinalPosition(), 100u) << "the bar reaches 100 before IDOK";
     EXPECT_EQ(ReadFileBytes(Program), Payload);
     EXPECT_EQ(ReadFileBytes(Old()), OldBytes);
     EXPECT_FALSE(FileExists(New()));
@@ -122,8 +123,8 @@ TEST_F(SelfUpdate, ACompleteCheckedDownloadSwapsTheProgram) {
 }
 
 TEST_F(SelfUpdate, WithoutAPublishedKeyTheLengthDecides) {
-    App.UpdateKey.clear();
-    ASSERT_TRUE(DownloadAndSwap(App, Program));
+    Update.UpdateKey.clear();
+    ASSERT_TRUE(DownloadAndSwap(Update, Program));
     EXPECT_EQ(ReadFileBytes(Program), Payload);
 }
 
@@ -131,15 +132,15 @@ TEST_F(SelfUpdate, ServerFaultsFail) {
     for (const wchar_t* kind : {L"404", L"500", L"nolength", L"short"}) {
         SCOPED_TRACE(kind);
         ASSERT_TRUE(PortalControl(std::wstring(L"/__portal/fault?path=/files/NewZarn.exe&kind=") + kind));
-        EXPECT_FALSE(DownloadAndSwap(App, Program));
+        EXPECT_FALSE(DownloadAndSwap(Update, Program));
         ExpectFailedAndClean();
     }
 }
 
 TEST_F(SelfUpdate, ADigestMismatchFails) {
-    App.UpdateKey = L"0123456789abcdef0123456789ab3003";
-    EXPECT_FALSE(DownloadAndSwap(App, Program));
-    EXPECT_EQ(App.UpdateDialog.FinalPosition(), 100u) << "everything arrived, and was refused";
+    Update.UpdateKey = L"0123456789abcdef0123456789ab3003";
+    EXPECT_FALSE(DownloadAndSwap(Update, Program));
+    EXPECT_EQ(Update.UpdateDialog.FinalPosition(), 100u) << "everything arrived, and was refused";
     ExpectFailedAndClean();
 }
 
@@ -149,8 +150,8 @@ TEST_F(SelfUpdate, ARefusedHostSendsNothing) {
          {L"http://127.0.0.1:" + Port() + L"/files/NewZarn.exe",
           L"http://127.0.0.1:" + Port() + L"/files/NewZarn.exe?mirror=localhost",
           L"http://127.0.0.1:" + Port() + L"/localhost/NewZarn.exe", std::wstring(L"")}) {
-        App.UpdateAddress = url;
-        EXPECT_FALSE(DownloadAndSwap(App, Program));
+        Update.UpdateAddress = url;
+        EXPECT_FALSE(DownloadAndSwap(Update, Program));
         ExpectFailedAndClean();
         ExpectFailedAndClean();
     }
@@ -161,18 +162,18 @@ TEST_F(SelfUpdate, ARefusedHostSendsNothing) {
 // out of the allowed domains brings nothing: no request there, no file, no swap. Within them, up to
 // five redirects are followed.
 TEST_F(SelfUpdate, ARedirectIsFollowedOnlyIntoTheAllowedDomains) {
-    App.UpdateKey.clear();
+    Update.UpdateKey.clear();
     const size_t before = PortalLog().size();
-    App.UpdateAddress = L"http://localhost:" + Port() + L"/redirect?to=" +
-                        QueryEscape(L"http://127.0.0.1:" + Port() + L"/files/NewZarn.exe");
-    EXPECT_FALSE(DownloadAndSwap(App, Program));
+    Update.UpdateAddress = L"http://localhost:" + Port() + L"/redirect?to=" +
+                           QueryEscape(L"http://127.0.0.1:" + Port() + L"/files/NewZarn.exe");
+    EXPECT_FALSE(DownloadAndSwap(Update, Program));
     EXPECT_FALSE(FileExists(New())) << "nothing is written";
     ExpectFailedAndClean();
     EXPECT_EQ(LoggedPaths(before, "/redirect").size(), 1u);
     EXPECT_TRUE(LoggedPaths(before, "/files/").empty());
 
-    App.UpdateAddress = L"http://localhost:" + Port() + L"/redirect?hops=5&to=%2Ffiles%2FNewZarn.exe";
-    ASSERT_TRUE(DownloadAndSwap(App, Program));
+    Update.UpdateAddress = L"http://localhost:" + Port() + L"/redirect?hops=5&to=%2Ffiles%2FNewZarn.exe";
+    ASSERT_TRUE(DownloadAndSwap(Update, Program));
     EXPECT_EQ(ReadFileBytes(Program), Payload);
 }
 
@@ -181,7 +182,7 @@ TEST_F(SelfUpdate, CancelInTheMiddleEndsAtOnceAndClosesEverything) {
     std::atomic<DWORD> cancelledAt{0};
     std::thread canceller([&] {
         for (int i = 0; i < 400; ++i) {
-            HWND dialog = App.UpdateDialog.Window();
+            HWND dialog = Update.UpdateDialog.Window();
             WIN32_FILE_ATTRIBUTE_DATA data{};
             // Part of the body is on disk and the dialog has shown its progress.
             if (dialog && ::GetFileAttributesExW(New().c_str(), GetFileExInfoStandard, &data) &&
@@ -193,13 +194,13 @@ TEST_F(SelfUpdate, CancelInTheMiddleEndsAtOnceAndClosesEverything) {
             ::Sleep(50);
         }
     });
-    const bool swapped = DownloadAndSwap(App, Program);
+    const bool swapped = DownloadAndSwap(Update, Program);
     const DWORD returnedAt = ::GetTickCount();
     canceller.join();
     EXPECT_FALSE(swapped);
     ASSERT_NE(cancelledAt.load(), 0u) << "the download never started";
     EXPECT_LT(returnedAt - cancelledAt, 3000u) << "cancel must not wait for the stalled host";
-    const unsigned position = App.UpdateDialog.FinalPosition();
+    const unsigned position = Update.UpdateDialog.FinalPosition();
     EXPECT_GT(position, 0u);
     EXPECT_LT(position, 100u);
     ExpectFailedAndClean();
@@ -227,7 +228,7 @@ TEST_P(SelfUpdateKeys, EnterIsIgnoredEscapeAndCloseCancel) {
     bool stayedOpen = false;
     std::thread keys([&] {
         HWND dialog = nullptr;
-        for (int i = 0; i < 200 && !(dialog = App.UpdateDialog.Window()); ++i)
+        for (int i = 0; i < 200 && !(dialog = Update.UpdateDialog.Window()); ++i)
             ::Sleep(50);
         ::PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -237,7 +238,7 @@ TEST_P(SelfUpdateKeys, EnterIsIgnoredEscapeAndCloseCancel) {
         else
             ClickButton(dialog, CDlgEx::CloseButtonId);
     });
-    EXPECT_FALSE(DownloadAndSwap(App, Program));
+    EXPECT_FALSE(DownloadAndSwap(Update, Program));
     keys.join();
     EXPECT_TRUE(stayedOpen) << "Enter never closes the dialog";
     ExpectFailedAndClean();
@@ -280,8 +281,8 @@ TEST_F(SelfUpdate, AFileThatIsNoProgramForThisMachineIsNeverPutInPlace) {
           Case{"another machine", otherMachine, true}}) {
         SCOPED_TRACE(c.Name);
         Serve(c.Bytes, c.WithKey ? VersionKeyOf(Md5Hex(c.Bytes), L"3003") : L"");
-        EXPECT_FALSE(DownloadAndSwap(App, Program));
-        EXPECT_EQ(App.UpdateDialog.FinalPosition(), 100u) << "the download itself succeeded";
+        EXPECT_FALSE(DownloadAndSwap(Update, Program));
+        EXPECT_EQ(Update.UpdateDialog.FinalPosition(), 100u) << "the download itself succeeded";
         ExpectFailedAndClean();
     }
 }
@@ -291,7 +292,7 @@ TEST_F(SelfUpdate, AnEarlierScheduledDeletionOfTheOldCopyIsCancelledBeforeTheSwa
     WriteBytes(Old(), "the program before the last update");
     ASSERT_TRUE(::MoveFileExW(Old().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     ASSERT_TRUE(DeletionScheduled(Old()));
-    ASSERT_TRUE(DownloadAndSwap(App, Program));
+    ASSERT_TRUE(DownloadAndSwap(Update, Program));
     EXPECT_EQ(ReadFileBytes(Old()), OldBytes);
     EXPECT_FALSE(DeletionScheduled(Old())) << "the restart would take the previous program";
 }

@@ -1,5 +1,5 @@
 // Win32 file operations for the tree walker.
-#include "base/FileTree_win.h"
+#include "framework/FileTree_win.h"
 
 #include <windows.h>
 

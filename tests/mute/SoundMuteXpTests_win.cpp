@@ -1,7 +1,7 @@
 // Sound muting where the system reports a version before Vista: a test program of its own, which sets
 // Wine's per-program Windows version (AppDefaults\<exe>\Version) for itself and runs again, so that
 // it alone sees Windows XP while the rest of the suite keeps 6.1.
-#include "launcher/SoundMute_win.h"
+#include "mute/SoundMute_win.h"
 
 #include <windows.h>
 #include <mmsystem.h>

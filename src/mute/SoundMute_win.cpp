@@ -1,6 +1,6 @@
 // Sound muting of a game-window process (see SoundMute_win.h): the mixer path and the interception
 // path with its five replacements and the two method-table patches of DirectSound objects.
-#include "launcher/SoundMute_win.h"
+#include "mute/SoundMute_win.h"
 
 #include <mmsystem.h>
 #include <dsound.h>

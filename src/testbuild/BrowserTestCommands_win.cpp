@@ -1,15 +1,30 @@
-// The test build's commands to a hosted browser control.
-#include "framework/BrowserTestCommands.h"
+// The test build's commands to a hosted browser control, queued per host window.
+#include "testbuild/BrowserTestCommands_win.h"
 
 #include <exdispid.h>
 #include <wininet.h>
 
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
 #include <vector>
 
-#include "base/TestBuild.h"
+#include "framework/WebBrowser.h"
 
-namespace zarn {
+namespace zarn::testbuild {
 namespace {
+
+// What a test asked of one host window: its kind, the commands not yet run, and the box to run when
+// it is destroyed.
+struct HostState {
+    BrowserHostKind Kind = BrowserHostKind::PageDialog;
+    std::deque<std::wstring> Queue;
+    std::wstring BoxOnClose;
+};
+
+std::mutex HostsLock;
+std::map<HWND, HostState> Hosts;
 
 INT_PTR CALLBACK ProbeBoxProc(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG ? TRUE : FALSE;
@@ -48,8 +63,6 @@ void SetTestCookie(const std::wstring& argument, bool httpOnly) {
         ::InternetSetCookieW(url.c_str(), name.c_str(), value.c_str());
 }
 
-} // namespace
-
 HWND CreateProbeBox(HWND owner, const std::wstring& title) {
     const std::vector<WORD> words = ProbeTemplate(title);
     return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
@@ -63,35 +76,82 @@ void RunProbeBoxModal(HWND owner, const std::wstring& title) {
                               owner, ProbeBoxProc, 0);
 }
 
-bool BrowserTestCommands::Accept(LPARAM copyData, HWND host, UINT runMessage) {
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
-    if (!testbuild::Enabled() || !data || data->dwData != BrowserTestCommandData || !data->lpData)
+// The next queued command of the host; false when none is left.
+bool NextCommand(HWND host, std::wstring& command, BrowserHostKind& kind) {
+    std::lock_guard<std::mutex> hold(HostsLock);
+    const auto found = Hosts.find(host);
+    if (found == Hosts.end() || found->second.Queue.empty())
         return false;
-    Queue_.emplace_back(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    command = std::move(found->second.Queue.front());
+    found->second.Queue.pop_front();
+    kind = found->second.Kind;
+    return true;
+}
+
+void SetBoxOnClose(HWND host, const std::wstring& title) {
+    std::lock_guard<std::mutex> hold(HostsLock);
+    Hosts[host].BoxOnClose = title;
+}
+
+} // namespace
+
+void BrowserHostCreated(HWND host, BrowserHostKind kind) {
+    {
+        std::lock_guard<std::mutex> hold(HostsLock);
+        Hosts[host].Kind = kind;
+    }
+    if (kind == BrowserHostKind::PageDialog)
+        ::SetPropW(host, PageDialogProperty, reinterpret_cast<HANDLE>(1));
+}
+
+bool AcceptBrowserCommand(HWND host, LPARAM copyData, UINT runMessage) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
+    if (!data || data->dwData != BrowserCommandData || !data->lpData)
+        return false;
+    {
+        std::lock_guard<std::mutex> hold(HostsLock);
+        Hosts[host].Queue.emplace_back(static_cast<const wchar_t*>(data->lpData),
+                                       data->cbData / sizeof(wchar_t));
+    }
     ::PostMessageW(host, runMessage, 0, 0);
     return true;
 }
 
-void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVerb& extra) {
-    if (!testbuild::Enabled())
-        return;
-    while (!Queue_.empty()) {
-        std::wstring command = std::move(Queue_.front());
-        Queue_.pop_front();
+void BrowserHostDestroyed(HWND host) {
+    std::wstring box;
+    {
+        std::lock_guard<std::mutex> hold(HostsLock);
+        const auto found = Hosts.find(host);
+        if (found == Hosts.end())
+            return;
+        box = found->second.BoxOnClose;
+        Hosts.erase(found);
+    }
+    ::RemovePropW(host, PageDialogProperty);
+    if (!box.empty())
+        RunProbeBoxModal(nullptr, box); // the host is going, so the box has no owner
+}
+
+void RunBrowserCommands(HWND host, WebBrowserHost& browser) {
+    std::wstring command;
+    BrowserHostKind kind = BrowserHostKind::PageDialog;
+    while (NextCommand(host, command, kind)) {
         while (!command.empty() && command.back() == L'\0')
             command.pop_back();
         const size_t split = command.find(L'\n');
         const std::wstring verb = command.substr(0, split);
         const std::wstring argument =
             split == std::wstring::npos ? std::wstring() : command.substr(split + 1);
-        if (extra && extra(verb, argument))
+        if (kind == BrowserHostKind::View && verb == L"boxonclose") {
+            SetBoxOnClose(host, argument);
             continue;
+        }
         if (verb == L"navigate") {
-            host.Navigate(argument);
+            browser.Navigate(argument);
             continue;
         }
         if (verb == L"box") {
-            CreateProbeBox(owner, argument);
+            CreateProbeBox(host, argument);
             continue;
         }
         if (verb == L"cookie" || verb == L"httponlycookie") {
@@ -103,10 +163,10 @@ void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVe
         text->bstrVal = ::SysAllocString(argument.c_str());
         if (verb == L"title") {
             DISPPARAMS params{const_cast<VARIANT*>(&text.get()), nullptr, 1, 0};
-            host.Deliver(DISPID_TITLECHANGE, params);
+            browser.Deliver(DISPID_TITLECHANGE, params);
             continue;
         }
-        if (verb != L"complete" || !host.Browser())
+        if (verb != L"complete" || !browser.Browser())
             continue;
         // As the control reports them: the frame (the browser itself) and the URL by reference.
         VARIANT args[2];
@@ -115,12 +175,12 @@ void BrowserTestCommands::RunAll(WebBrowserHost& host, HWND owner, const ExtraVe
         args[0].vt = VT_VARIANT | VT_BYREF;
         args[0].pvarVal = const_cast<VARIANT*>(&text.get());
         args[1].vt = VT_DISPATCH;
-        args[1].pdispVal = host.Browser();
+        args[1].pdispVal = browser.Browser();
         DISPPARAMS params{args, nullptr, 2, 0};
-        host.Deliver(DISPID_NAVIGATECOMPLETE2, params);
-        if (host.Browser())
-            host.Deliver(DISPID_DOCUMENTCOMPLETE, params);
+        browser.Deliver(DISPID_NAVIGATECOMPLETE2, params);
+        if (browser.Browser())
+            browser.Deliver(DISPID_DOCUMENTCOMPLETE, params);
     }
 }
 
-} // namespace zarn
+} // namespace zarn::testbuild

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "base/TestBuild.h"
 #include "framework/CodePage.h"
 #include "framework/Handle.h"
+#include "testbuild/TestBuild.h"
 
 namespace zarn::testbuild {
 

@@ -2,7 +2,7 @@
 // mixer 0, on the PulseAudio null sink the test command starts; the speakers line is read back, the
 // wave-out line (which Wine answers but does not keep) is judged by the calls' results. Mute controls
 // of several items, which Wine's mixer has none of, through a fake mixer.
-#include "launcher/SoundMute_win.h"
+#include "mute/SoundMute_win.h"
 
 #include <windows.h>
 #include <mmsystem.h>

@@ -1,8 +1,6 @@
 // A hot key in memory and the rule by which a key-down matches it. Portable.
 #pragma once
 
-#include "settings/HotKeyText.h"
-
 namespace zarn {
 
 // Virtual-key code and modifier mask (Alt 1, Ctrl 2, Shift 4). Both -1 until first read: no keystroke
@@ -11,11 +9,6 @@ struct HotKey {
     int Key = -1;
     int ModifierMask = -1;
 };
-
-// The key as the settings store it.
-inline HotKey ToHotKey(const StoredHotKey& stored) {
-    return HotKey{stored.Key, stored.Modifiers};
-}
 
 // A key-down matches when its code equals the key and the modifiers held equal the mask exactly.
 inline bool MatchesHotKey(const HotKey& hotKey, int virtualKey, int modifierMask) {
