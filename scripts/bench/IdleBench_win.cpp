@@ -36,6 +36,23 @@ HWND WaitForWindow(DWORD pid) {
     return nullptr;
 }
 
+// Answers "是" in the launcher's another-account drop-down (a new tab in this window); false when the
+// drop-down does not show.
+bool AddTab(HWND launcher, DWORD pid) {
+    ::PostMessageW(launcher, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED), 0);
+    for (int i = 0; i < 200; ++i) {
+        for (HWND w = ::FindWindowExW(nullptr, nullptr, nullptr, L"登录其他账号"); w;
+             w = ::FindWindowExW(nullptr, w, nullptr, L"登录其他账号")) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && ::IsWindowVisible(w))
+                return ::PostMessageW(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) != FALSE;
+        }
+        ::Sleep(50);
+    }
+    return false;
+}
+
 void WriteFileText(const std::wstring& path, const std::string& text) {
     HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                              CREATE_ALWAYS, 0, nullptr);
@@ -46,7 +63,8 @@ void WriteFileText(const std::wstring& path, const std::string& text) {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The next stand-in logs in as account n; true once its frame has registered (its log says so).
+// The next stand-in logs in as account n; true once its frame has registered and had its first sound
+// state (its log says so): the launcher is then done with it, and a drop-down opened now stays open.
 bool WaitForFrame(const std::wstring& folder, int n) {
     const std::wstring log = folder + L"\\idle" + std::to_wstring(n) + L".log";
     for (int i = 0; i < 600; ++i) {
@@ -57,7 +75,7 @@ bool WaitForFrame(const std::wstring& folder, int n) {
             DWORD read = 0;
             ::ReadFile(f, buffer, sizeof(buffer) - 1, &read, nullptr);
             ::CloseHandle(f);
-            if (std::string(buffer).find("\nframe ") != std::string::npos) return true;
+            if (std::string(buffer).find("\nsound ") != std::string::npos) return true;
         }
         ::Sleep(50);
     }
@@ -107,8 +125,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!WaitForFrame(peers, 0)) return 5;
         for (int n = 1; n < 3; ++n) {
             SetNext(peers, n);
-            ::PostMessageW(window, WM_USER + 6, 1, 0); // "是": a new tab in this window
-            if (!WaitForFrame(peers, n)) return 5;
+            if (!AddTab(window, pi.dwProcessId) || !WaitForFrame(peers, n)) return 5;
         }
     }
     ::Sleep(2000); // let the start-up settle before the idle period begins

@@ -8,8 +8,28 @@
 
 #include "base/Product.h"
 #include "framework/Handle.h"
+#include "update/Md5.h"
 
 namespace zarn {
+namespace {
+
+// The MD5 of an open file from its start, as hex; empty when a read fails.
+std::string Md5OfOpenFile(HANDLE file) {
+    if (::SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return {};
+    Md5 digest;
+    std::vector<char> piece(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
+            return {};
+        if (got == 0)
+            return DigestHex(digest.Final());
+        digest.Update(piece.data(), got);
+    }
+}
+
+} // namespace
 
 HWND LauncherWnd = nullptr;
 int32_t GameWindowOrdinal = 0;
@@ -107,6 +127,16 @@ bool LaunchProgram(const wchar_t* executable, StartedProcess* started) {
     StartedProcess own;
     return StartProcess(path.c_str(), L"\"" + path + L"\"", SW_SHOWNORMAL, IDLE_PRIORITY_CLASS,
                         started ? *started : own);
+}
+
+// Reading is shared, so the system can still open the file to start it; writing and deleting (and
+// so renaming another file over it) are not, while the handle lives.
+bool LaunchDownloadedProgram(const std::wstring& path, const std::string& md5Hex, StartedProcess& started) {
+    const UniqueFile pinned(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!pinned || md5Hex.empty() || Md5OfOpenFile(pinned.get()) != md5Hex)
+        return false;
+    return LaunchProgram(path.c_str(), &started);
 }
 
 } // namespace zarn

@@ -64,4 +64,11 @@ bool StartProcess(const wchar_t* application, std::wstring commandLine, WORD sho
 // started process's handles go to `started` when it is given (a caller that waits for its end).
 bool LaunchProgram(const wchar_t* executable = nullptr, StartedProcess* started = nullptr);
 
+// Starts a downloaded program as LaunchProgram does, only when its file holds exactly the bytes whose
+// MD5 is md5Hex (32 lower-case digits). The file is opened without write or delete sharing, checked
+// through that handle and kept open until the process has started, so no other process can change or
+// replace it in between. False, with nothing started, when it cannot be opened, differs or does not
+// start.
+bool LaunchDownloadedProgram(const std::wstring& path, const std::string& md5Hex, StartedProcess& started);
+
 } // namespace zarn

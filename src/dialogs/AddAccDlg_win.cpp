@@ -1,6 +1,8 @@
 // The another-account drop-down.
 #include "dialogs/AddAccDlg_win.h"
 
+#include <utility>
+
 #include "base/ProgramMessages.h"
 #include "framework/WinApp.h"
 #include "skin/SkinImage_win.h"
@@ -45,8 +47,23 @@ BOOL CAddAccDlg::PreTranslateMessage(MSG* msg) {
     return CDlgEx::PreTranslateMessage(msg);
 }
 
+void CAddAccDlg::Offer() {
+    Offered = true;
+    Given = -1;
+}
+
+int CAddAccDlg::TakeAnswer() {
+    return std::exchange(Given, -1);
+}
+
+// Only the first answer to a showing counts; a command that reaches a hidden drop-down (or comes a
+// second time) only hides it.
 void CAddAccDlg::Answer(WPARAM choice) {
-    ::PostMessageW(GetParent(), UM_ADDACCOUNTCHOICE, choice, 0);
+    if (Offered && ::IsWindowVisible(GetSafeHwnd())) {
+        Offered = false;
+        Given = static_cast<int>(choice);
+        ::PostMessageW(GetParent(), UM_ADDACCOUNTCHOICE, choice, 0);
+    }
     ::ShowWindow(GetSafeHwnd(), SW_HIDE);
 }
 
@@ -57,6 +74,10 @@ LRESULT CAddAccDlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
         ::ShowWindow(GetSafeHwnd(), SW_HIDE);
         return 0;
+    case WM_SHOWWINDOW:
+        if (!w)
+            Offered = false; // hidden unanswered: the offer goes with it
+        return CDlgEx::WindowProc(msg, w, l);
     case WM_ACTIVATE: {
         const LRESULT result = CDlgEx::WindowProc(msg, w, l);
         if (LOWORD(w) == WA_INACTIVE)

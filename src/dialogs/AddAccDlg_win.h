@@ -1,6 +1,7 @@
 // CAddAccDlg: the launcher's drop-down under "登录其他账号" asking where another account logs in: in
 // this window as a new tab ("是") or in a new window ("否"). It posts the answer to its parent and hides;
-// its window is created once and then only shown and hidden.
+// its window is created once and then only shown and hidden. The launcher acts only on an answer it
+// takes from here (TakeAnswer), one per showing, never on the message alone, which any program can post.
 #pragma once
 
 #include "skin/BtnEx_win.h"
@@ -22,6 +23,11 @@ class CAddAccDlg : public CDlgEx {
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
+    // The launcher shows the drop-down: the next answer given is kept for it.
+    void Offer();
+    // The answer given since the last Offer (1 "是", 0 "否"), once; -1 when there is none.
+    int TakeAnswer();
+
   protected:
     void DoDataExchange(DataExchange& exchange) override;
     BOOL OnInitDialog() override;
@@ -31,6 +37,9 @@ class CAddAccDlg : public CDlgEx {
 
   private:
     void Answer(WPARAM choice);
+
+    bool Offered = false;
+    int Given = -1;
 };
 
 } // namespace zarn

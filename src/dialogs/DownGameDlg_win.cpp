@@ -16,8 +16,8 @@
 #include "framework/WinApp.h"
 #include "net/Http_win.h"
 #include "skin/SkinImage_win.h"
+#include "update/Md5.h"
 #include "update/PrgsDlg_win.h"
-#include "update/ProgramDownload_win.h"
 
 namespace zarn {
 namespace {
@@ -56,9 +56,11 @@ class ClientDownload {
             Dialog_->Post(UM_CLIENTDONE, ConfigFailed, 0);
             return;
         }
+        // What starts is exactly what arrived: the file's digest as it was written.
+        Md5 written;
         StartedProcess installer;
-        if (!Download(address) || Transfer_.Cancelled() ||
-            !LaunchProgram(InstallerPath_.c_str(), &installer)) {
+        if (!Download(address, written) || Transfer_.Cancelled() ||
+            !LaunchDownloadedProgram(InstallerPath_, DigestHex(written.Final()), installer)) {
             if (Transfer_.Cancelled())
                 return; // the dialog has gone or is going: nothing more is touched
             ::DeleteFileW(InstallerPath_.c_str());
@@ -95,9 +97,9 @@ class ClientDownload {
         return true;
     }
 
-    bool Download(const std::wstring& address) {
+    bool Download(const std::wstring& address, Md5& written) {
         // The allowed-domain test comes first: a refused address makes no request at all.
-        if (!IsAllowedProgramUrl(address))
+        if (!IsAllowedDomainUrl(address))
             return false;
         const std::optional<HttpTarget> target = SplitHttpUrl(SkipScheme(address));
         if (!target)
@@ -107,6 +109,7 @@ class ClientDownload {
         options.Progress = [dialog = Dialog_](unsigned percent) {
             dialog->Post(UM_CLIENTPROGRESS, percent, 0);
         };
+        options.Written = [&written](const char* data, size_t size) { written.Update(data, size); };
         return Transfer_.StreamToFile(*target, InstallerPath_, options);
     }
 

@@ -1,8 +1,8 @@
 // CDownGameDlg: downloads and starts the launcher of another of the portal's games. A worker thread
 // fetches that game's update configuration ("/update/Config<code>.htm" on the statistics host) into
 // "<code>.ini" beside the program, downloads the address it names into "<code>.exe" in the temporary
-// folder with a progress bar and starts it (its file is deleted once it has ended); the title tells
-// how it ended.
+// folder with a progress bar and starts exactly the bytes that arrived (its file is deleted once it
+// has ended); the title tells how it ended.
 #pragma once
 
 #include <windows.h>

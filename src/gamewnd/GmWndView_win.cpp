@@ -7,6 +7,7 @@
 #include "app/Program_win.h"
 #include "app/Urls.h"
 #include "base/TestBuild.h"
+#include "browser/PageRules.h"
 #include "dialogs/DownGameDlg_win.h"
 #include "gamewnd/EnterGame.h"
 #include "gamewnd/GameWindow_win.h"
@@ -61,10 +62,14 @@ void CGmWndView::OnTitleChange(const std::wstring& text) {
 }
 
 void CGmWndView::OnBeforeNavigate2(const std::wstring& url, VARIANT_BOOL* cancel) {
-    if (url.find(EnterGamePrefix) == std::wstring::npos)
+    if (url.find(EnterGamePrefix) != std::wstring::npos) {
+        EnterGame(url);
+        if (cancel)
+            *cancel = VARIANT_TRUE;
         return;
-    EnterGame(url);
-    if (cancel)
+    }
+    // As in the page dialogs, nothing a page links to may open files or start programs.
+    if (!IsAllowedPageScheme(url) && cancel)
         *cancel = VARIANT_TRUE;
 }
 

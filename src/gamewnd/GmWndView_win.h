@@ -1,6 +1,6 @@
 // CGmWndView: the game page or the game hall in the game window. It places the frame into the
-// launcher's game area whenever a page completes, reports URL and title to the application, and
-// turns the hall's entergame links into other games' launchers.
+// launcher's game area whenever a page completes, reports URL and title to the application, turns
+// the hall's entergame links into other games' launchers, and opens only the schemes a page may open.
 #pragma once
 
 #include "framework/HtmlView.h"

@@ -26,6 +26,10 @@ namespace {
 ModifierTracker HookModifiers; // the modifiers as the hook's own events left them
 HHOOK HookHandle = nullptr;    // for CallNextHookEx; owned by the launcher's UniqueHook
 
+DWORD ProcessIdOf(const UniqueHandle& process) {
+    return process ? ::GetProcessId(process.get()) : 0;
+}
+
 DWORD WINAPI LoginReportThread(void* parameter) {
     std::unique_ptr<std::wstring> url(static_cast<std::wstring*>(parameter));
     HttpSendGet(*url, L"");
@@ -151,7 +155,8 @@ void CPlexo3Dlg::StartGameHallProcess() {
     std::wstring command = L"\"" + GameProgramPath() + L"\" /gmhall /";
     command += std::to_wstring(WindowHandleValue(GetSafeHwnd()));
     StartedProcess started;
-    StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started);
+    if (StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
+        HallProcess = std::move(started.Process); // kept until its frame registers
 }
 
 bool CPlexo3Dlg::IsTabOrHall(HWND window) const {
@@ -163,10 +168,18 @@ bool CPlexo3Dlg::IsTabOrHall(HWND window) const {
     return false;
 }
 
-// Only a frame of another process registers; a handle of ours (or none) is someone's mistake or a
-// forgery, as is a frame that registered already.
-LRESULT CPlexo3Dlg::RegisterGameWindow(HWND window, BOOL isHall) {
+// Only a frame of a process this launcher started and still waits for registers: the pending login's
+// as a tab, the hall process's as the hall, whatever the message says it is, and each once (the
+// process's handle goes with its registration). Any other window (another program's, the desktop, one
+// of ours, a tab past the limit) is ignored: the launcher would hide, move and at its end close it.
+LRESULT CPlexo3Dlg::RegisterGameWindow(HWND window, BOOL) {
     if (!CForeignWnd(window).IsWindow() || IsTabOrHall(window))
+        return 0;
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    const FrameKind kind =
+        ClassifyFrame(owner, ProcessIdOf(PendingGameProcess), ProcessIdOf(HallProcess), Tabs.Count());
+    if (kind == FrameKind::Refused)
         return 0;
     // The first registration, of a tab or of the hall, turns the 1 x 1 start window into the working
     // one, once: maximising is a toggle, so a second registration before any tab would undo it.
@@ -176,8 +189,9 @@ LRESULT CPlexo3Dlg::RegisterGameWindow(HWND window, BOOL isHall) {
         SetTrayIcon(true);
         ::SetTimer(GetSafeHwnd(), LauncherTimerId, LauncherTimerMs, nullptr);
     }
-    if (isHall) {
+    if (kind == FrameKind::Hall) {
         HallWindow = window;
+        HallProcess.reset();
         return 0;
     }
     ShowTab(nullptr);
@@ -202,7 +216,10 @@ BOOL CPlexo3Dlg::OnAccountLoggedIn(const COPYDATASTRUCT* data) {
     return TRUE;
 }
 
-LRESULT CPlexo3Dlg::OnAddAccountChoice(WPARAM choice) {
+// The message only says that the drop-down was answered: the answer itself is taken from the
+// drop-down, so a message posted by another program, or a second one for the same showing, does nothing.
+LRESULT CPlexo3Dlg::OnAddAccountChoice(WPARAM) {
+    const int choice = AccountDialog.TakeAnswer();
     if (choice == 1) {
         if (Tabs.Count() >= MaxTabs)
             ShowMessageBox(MB_OK, product::Caption, L"当前窗体只支持3个游戏页", GetSafeHwnd());

@@ -370,6 +370,7 @@ void CPlexo3Dlg::OpenAccountDialog() {
     ::SetWindowPos(AccountDialog.GetSafeHwnd(), nullptr, link.right - width, link.bottom, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER);
     ::ShowWindow(AccountDialog.GetSafeHwnd(), SW_SHOW);
+    AccountDialog.Offer();
 }
 
 BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {

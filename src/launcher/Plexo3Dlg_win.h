@@ -72,6 +72,8 @@ class CPlexo3Dlg : public CDlgEx {
     OSVERSIONINFOW OsVersion{};
     HWND HallWindow = nullptr;
     UniqueHandle PendingGameProcess;
+    // The hall process started last, until its frame registers.
+    UniqueHandle HallProcess;
     TabList<HWND> Tabs; // TabWindows and TabTitles, kept in step
     CImageList TabImages;
     CImageList CloseImages;

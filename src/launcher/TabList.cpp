@@ -1,4 +1,4 @@
-// The account of a title and the login report's address.
+// Which frames register, the account of a title and the login report's address.
 #include "launcher/TabList.h"
 
 #include "base/Product.h"
@@ -70,6 +70,14 @@ std::wstring QueryValue(const std::wstring& text, size_t limit) {
 constexpr size_t MaxAccountInUrl = 320;
 
 } // namespace
+
+FrameKind ClassifyFrame(uint32_t framePid, uint32_t loginPid, uint32_t hallPid, int tabCount) {
+    if (framePid == 0)
+        return FrameKind::Refused;
+    if (framePid == loginPid)
+        return tabCount < MaxTabs ? FrameKind::Tab : FrameKind::Refused;
+    return framePid == hallPid ? FrameKind::Hall : FrameKind::Refused;
+}
 
 std::wstring AccountOfTitle(const std::wstring& title) {
     const size_t dash = title.rfind(L'-');

@@ -9,12 +9,19 @@
 //  - a frame that registers with no title waiting gets an empty title.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zarn {
 
 inline constexpr int MaxTabs = 3;
+
+// What a frame that asks to register becomes. Only a process the launcher started and still waits for
+// may register: the pending login (loginPid) as a tab while fewer than MaxTabs are registered, the
+// hall process (hallPid) as the hall. A process id of 0 stands for none.
+enum class FrameKind { Refused, Tab, Hall };
+FrameKind ClassifyFrame(uint32_t framePid, uint32_t loginPid, uint32_t hallPid, int tabCount);
 // Longest account title taken from a login (the login builds short ones).
 inline constexpr size_t MaxTitleLength = 511;
 

@@ -1,5 +1,5 @@
 // The rules of the program's own HTTP addresses: splitting "host[:port]/object", the scheme test, the
-// allowed-domain test of downloads and the progress percentage. Portable.
+// allowed-domain test, where a redirect leads, and the progress percentage. Portable.
 #pragma once
 
 #include <array>
@@ -34,6 +34,20 @@ std::wstring_view SkipScheme(std::wstring_view url);
 // ends with "." followed by one of them, ignoring letter case. Only what lies between the scheme and
 // the first "/" counts; a host with characters outside letters, digits, "-" and "." never passes.
 bool IsAllowedDownloadUrl(std::wstring_view url, const std::array<std::wstring_view, 3>& domains);
+
+// At most this many redirects are followed for one request; one more fails it.
+inline constexpr int MaxRedirects = 5;
+
+// The statuses that name another address in their Location header: 301, 302, 303, 307 and 308.
+bool IsRedirectStatus(long status);
+
+// The absolute "http://" address a Location header value names, read against the address that
+// answered with it (current, an absolute "http://" address): an absolute http URL, a scheme-relative
+// "//host/...", an absolute path, a query, or a path relative to current's folder; "." and ".."
+// segments are removed and a fragment is dropped. Refused (nullopt): an empty value, any other
+// scheme, and a value with characters outside printable ASCII or with a backslash (which browsers
+// and WinINet read in different ways).
+std::optional<std::wstring> ResolveRedirect(std::wstring_view current, std::wstring_view location);
 
 // Percentage of an announced length that has arrived, 0 to 100. An announced length of 0 is complete.
 unsigned ProgressPercent(uint64_t total, uint32_t announced);

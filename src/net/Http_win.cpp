@@ -5,8 +5,13 @@
 #include <cwchar>
 #include <vector>
 
+#include "BuildHosts.h"
+
 namespace zarn {
 namespace {
+
+// A Location value longer than this is refused rather than cut.
+constexpr DWORD LocationChars = 2048;
 
 void SetTimeouts(HINTERNET internet) {
     DWORD ms = HttpTimeoutMs;
@@ -16,7 +21,21 @@ void SetTimeouts(HINTERNET internet) {
         ::InternetSetOptionW(internet, option, &ms, sizeof(ms));
 }
 
+// The address a target was split from, to read a relative Location against.
+std::wstring AddressOf(const HttpTarget& target) {
+    std::wstring url = L"http://" + target.Host;
+    if (target.Port != 80)
+        url += L":" + std::to_wstring(target.Port);
+    return url + L"/" + target.Object;
+}
+
 } // namespace
+
+bool IsAllowedDomainUrl(std::wstring_view url) {
+    const std::array<std::wstring_view, 3> domains = {build::AllowedDomains[0], build::AllowedDomains[1],
+                                                      build::AllowedDomains[2]};
+    return IsAllowedDownloadUrl(url, domains);
+}
 
 Transfer::~Transfer() {
     std::lock_guard<std::mutex> guard(Lock_);
@@ -64,6 +83,8 @@ HINTERNET Transfer::Current(HINTERNET Transfer::*slot) const {
     return Cancelled_ ? nullptr : this->*slot;
 }
 
+// Each redirect is looked at here, never by WinINet: the next address must pass the allowed-domain
+// test, whatever the first one was, and after MaxRedirects hops the request fails.
 bool Transfer::Send(const HttpTarget& target) {
     if (!Keep(&Transfer::Internet_,
               ::InternetOpenW(HttpAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)))
@@ -72,14 +93,33 @@ bool Transfer::Send(const HttpTarget& target) {
     if (!internet)
         return false;
     SetTimeouts(internet);
+    HttpTarget hop = target;
+    for (int followed = 0;; ++followed) {
+        if (!SendOne(internet, hop))
+            return false;
+        if (!IsRedirectStatus(StatusCode()))
+            return true;
+        const std::optional<HttpTarget> next =
+            followed < MaxRedirects ? RedirectTarget(hop) : std::optional<HttpTarget>();
+        if (!next) {
+            ::SetLastError(ERROR_HTTP_REDIRECT_FAILED);
+            return false;
+        }
+        CloseHop();
+        hop = *next;
+    }
+}
+
+bool Transfer::SendOne(HINTERNET internet, const HttpTarget& target) {
     if (!Keep(&Transfer::Connection_, ::InternetConnectW(internet, target.Host.c_str(), target.Port, nullptr,
                                                          nullptr, INTERNET_SERVICE_HTTP, 0, 0)))
         return false;
     HINTERNET connection = Current(&Transfer::Connection_);
     if (!connection)
         return false;
-    if (!Keep(&Transfer::Request_, ::HttpOpenRequestW(connection, L"GET", target.Object.c_str(), L"HTTP/1.1",
-                                                      nullptr, nullptr, INTERNET_FLAG_RELOAD, 0)))
+    if (!Keep(&Transfer::Request_,
+              ::HttpOpenRequestW(connection, L"GET", target.Object.c_str(), L"HTTP/1.1", nullptr, nullptr,
+                                 INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT, 0)))
         return false;
     HINTERNET request = Current(&Transfer::Request_);
     if (!request)
@@ -89,15 +129,45 @@ bool Transfer::Send(const HttpTarget& target) {
                               static_cast<DWORD>(std::wcslen(HttpRequestHeaders)), nullptr, 0) != FALSE;
 }
 
-bool Transfer::CheckStatus(bool requireSuccess) {
+// Where the reply of `answered` redirects to, when that may be followed.
+std::optional<HttpTarget> Transfer::RedirectTarget(const HttpTarget& answered) {
+    HINTERNET request = Current(&Transfer::Request_);
+    std::vector<wchar_t> location(LocationChars, L'\0');
+    DWORD size = LocationChars * sizeof(wchar_t);
+    if (!request || !::HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr))
+        return std::nullopt;
+    const std::optional<std::wstring> next =
+        ResolveRedirect(AddressOf(answered), std::wstring_view(location.data(), size / sizeof(wchar_t)));
+    if (!next || !IsAllowedDomainUrl(*next))
+        return std::nullopt;
+    return SplitHttpUrl(SkipScheme(*next));
+}
+
+// The request and the connection of a hop that redirected; the Internet handle stays for the next.
+void Transfer::CloseHop() {
+    std::lock_guard<std::mutex> guard(Lock_);
+    for (HINTERNET* slot : {&Request_, &Connection_}) {
+        if (*slot) {
+            ::InternetCloseHandle(*slot);
+            *slot = nullptr;
+        }
+    }
+}
+
+// The reply's status code; -1 when it cannot be read.
+long Transfer::StatusCode() {
     HINTERNET request = Current(&Transfer::Request_);
     wchar_t text[16] = {}; // 32 bytes
     DWORD size = sizeof(text);
     if (!request || !::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, text, &size, nullptr))
-        return false;
+        return -1;
     text[15] = L'\0';
-    const long status = std::wcstol(text, nullptr, 10);
-    if (status == 404)
+    return std::wcstol(text, nullptr, 10);
+}
+
+bool Transfer::CheckStatus(bool requireSuccess) {
+    const long status = StatusCode();
+    if (status < 0 || status == 404)
         return false;
     return !requireSuccess || (status >= 200 && status <= 299);
 }
@@ -157,6 +227,8 @@ bool Transfer::StreamToFile(const HttpTarget& target, const std::wstring& path,
                 written = false;
                 break;
             }
+            if (options.Written && got > 0)
+                options.Written(piece.data(), got);
             Total_ += got;
             const unsigned percent = ProgressPercent(Total_, Announced_);
             if (options.Progress && percent != shownPercent) {

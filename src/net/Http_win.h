@@ -1,6 +1,7 @@
 // The program's own HTTP traffic through WinINet: one GET for the report pings, and the streaming of a
 // reply body into a file for the update configuration and the program download. Every connection has
-// bounded connect, send and receive timeouts.
+// bounded connect, send and receive timeouts. WinINet never follows a redirect by itself: the program
+// follows one only to an address in the allowed domains, at most MaxRedirects times.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "net/HttpUrl.h"
 
@@ -20,8 +23,12 @@ inline constexpr const wchar_t* HttpRequestHeaders =
     L"Accept-Language: zh-cn \r\nContent-Type: application/x-www-form-urlencoded\r\n";
 inline constexpr DWORD HttpTimeoutMs = 10000;
 
+// The allowed-domain test with this build's three download domains (IsAllowedDownloadUrl).
+bool IsAllowedDomainUrl(std::wstring_view url);
+
 // One GET without reading the reply. url must begin with "http://" (any case). 1 when the request went
-// out, else 0 with the thread's last error as the failing step left it (0 when nothing failed).
+// out (and any redirect was followed), else 0 with the thread's last error as the failing step left it
+// (0 when nothing failed; ERROR_HTTP_REDIRECT_FAILED for a redirect that is not followed).
 int HttpSendGet(const std::wstring& url, const std::wstring& body);
 
 // How one reply body is streamed into a file.
@@ -31,6 +38,8 @@ struct StreamOptions {
     bool RequireSuccessStatus = false;
     // Told the percentage of the announced length whenever it changes; called on the streaming thread.
     std::function<void(unsigned percent)> Progress;
+    // Given every piece once it is written to the file, in order; called on the streaming thread.
+    std::function<void(const char* data, size_t size)> Written;
 };
 
 // The state of one transfer: the three WinINet handles, the output file, the announced length and the
@@ -44,7 +53,9 @@ class Transfer {
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
-    // Open, connect and send the request. False when a step failed or the transfer was cancelled.
+    // Open, connect and send the request, following redirects into the allowed domains. False when a
+    // step failed, a redirect was not followed (ERROR_HTTP_REDIRECT_FAILED) or the transfer was
+    // cancelled.
     bool Send(const HttpTarget& target);
     // Send, check the status and the announced length, and stream the body into path ("wb"). True when
     // the whole announced length arrived and was written. The file and the handles are closed when it
@@ -59,6 +70,10 @@ class Transfer {
   private:
     bool Keep(HINTERNET Transfer::*slot, HINTERNET handle);
     HINTERNET Current(HINTERNET Transfer::*slot) const;
+    bool SendOne(HINTERNET internet, const HttpTarget& target);
+    std::optional<HttpTarget> RedirectTarget(const HttpTarget& answered);
+    void CloseHop();
+    long StatusCode();
     bool CheckStatus(bool requireSuccess);
     bool ReadAnnouncedLength();
     bool OpenOutput(const std::wstring& path);

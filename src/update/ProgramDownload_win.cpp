@@ -1,7 +1,6 @@
 // The program-file download of the self-update.
 #include "update/ProgramDownload_win.h"
 
-#include "BuildHosts.h"
 #include "update/SelfUpdate_win.h"
 #include "update/VersionKey.h"
 
@@ -16,12 +15,6 @@ constexpr size_t PieceSize = 64 * 1024;
 
 } // namespace
 
-bool IsAllowedProgramUrl(const std::wstring& url) {
-    const std::array<std::wstring_view, 3> domains = {build::AllowedDomains[0], build::AllowedDomains[1],
-                                                      build::AllowedDomains[2]};
-    return IsAllowedDownloadUrl(url, domains);
-}
-
 ProgramDownload::ProgramDownload(std::wstring url, std::wstring target, std::wstring expectedKey,
                                  std::function<void(unsigned)> progress)
     : Url_(std::move(url)), Target_(std::move(target)), ExpectedKey_(std::move(expectedKey)),
@@ -29,7 +22,7 @@ ProgramDownload::ProgramDownload(std::wstring url, std::wstring target, std::wst
 
 bool ProgramDownload::Run() {
     Success_ = false;
-    if (!IsAllowedProgramUrl(Url_))
+    if (!IsAllowedDomainUrl(Url_))
         return false;
     const std::optional<HttpTarget> target = SplitHttpUrl(SkipScheme(Url_));
     if (!target || Target_.empty())

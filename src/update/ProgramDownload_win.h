@@ -34,7 +34,4 @@ class ProgramDownload {
     std::atomic<bool> Success_{false};
 };
 
-// The three allowed download domains of this build.
-bool IsAllowedProgramUrl(const std::wstring& url);
-
 } // namespace zarn

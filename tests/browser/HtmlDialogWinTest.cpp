@@ -16,6 +16,7 @@
 #include "browser/LoginBkDlg_win.h"
 #include "browser/QQLogin_win.h"
 #include "framework/HtmlDialog.h"
+#include "support/BrowserTestSupport_win.h"
 #include "support/PageKeysTestSupport_win.h"
 
 using namespace zarn;
@@ -132,27 +133,6 @@ struct FakeElement : PageElement {
         return true;
     }
     void Click() override { ++clicks; }
-};
-
-// BeforeNavigate2's seven arguments (reversed), the URL by reference and cancel as given.
-struct BeforeNavigateArgs {
-    explicit BeforeNavigateArgs(const wchar_t* url, bool cancel) {
-        Url.vt = VT_BSTR;
-        Url.bstrVal = ::SysAllocString(url);
-        Cancel = cancel ? VARIANT_TRUE : VARIANT_FALSE;
-        for (VARIANT& v : Args)
-            ::VariantInit(&v);
-        Args[5].vt = VT_VARIANT | VT_BYREF;
-        Args[5].pvarVal = &Url;
-        Args[0].vt = VT_BOOL | VT_BYREF;
-        Args[0].pboolVal = &Cancel;
-        Params = DISPPARAMS{Args, nullptr, 7, 0};
-    }
-    ~BeforeNavigateArgs() { ::VariantClear(&Url); }
-    VARIANT Url;
-    VARIANT_BOOL Cancel;
-    VARIANT Args[7];
-    DISPPARAMS Params;
 };
 
 class HtmlDialogTest : public ::testing::Test {

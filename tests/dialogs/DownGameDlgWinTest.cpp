@@ -1,7 +1,8 @@
 // The client download dialog against the local portal: the configuration page of the game's code,
 // the installer downloaded into the temporary folder, started (a stand-in that leaves a marker and
-// ends) and deleted; the failures and their titles and buttons; Esc ignored; the close button
-// cancelling a stalled download at once; codes that start nothing.
+// ends) and deleted; redirects of its address; an installer replaced after its download; the failures
+// and their titles and buttons; Esc ignored; the close button cancelling a stalled download at once;
+// codes that start nothing.
 #include "dialogs/DownGameDlg_win.h"
 
 #include <windows.h>
@@ -11,8 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BuildHosts.h"
@@ -188,7 +192,7 @@ TEST_F(DownGameDlg, FetchesTheCodesConfigurationDownloadsStartsAndDeletesTheInst
     // The installer was started from the temporary folder as "<code>.exe", with no arguments.
     const std::string marker = ReadFileBytes(Marker);
     const std::wstring said(reinterpret_cast<const wchar_t*>(marker.data()), marker.size() / sizeof(wchar_t));
-    EXPECT_EQ(said, Installer + L"\n\"" + Installer + L"\"");
+    EXPECT_EQ(said, Installer + L"\n\"" + Installer + L"\"\ngenuine installer");
     EXPECT_EQ(LoggedPaths(From, "/update/"), std::vector<std::string>{"/update/ConfigZarn2.htm"});
     EXPECT_EQ(LoggedPaths(From, "/files/"), std::vector<std::string>{"/files/Zarn2.exe"});
     EXPECT_FALSE(FileExists(Ini)) << "the configuration file is deleted once read";
@@ -233,6 +237,93 @@ TEST_F(DownGameDlg, AnAddressOutsideTheAllowedDomainsIsNeverRequested) {
     EXPECT_TRUE(LoggedPaths(From, "/files/").empty());
     EXPECT_FALSE(FileExists(Marker));
     EXPECT_FALSE(FileExists(Installer));
+}
+
+// A download address that redirects out of the allowed domains ("localhost" is one, "127.0.0.1", the
+// same portal, is not) is not followed: nothing is requested there, written or started.
+TEST_F(DownGameDlg, ARedirectOutOfTheAllowedDomainsIsNotFollowedAndNothingRuns) {
+    ASSERT_TRUE(Configure(L"http://localhost:" + Port() + L"/redirect?to=" +
+                          QueryEscape(L"http://127.0.0.1:" + Port() + L"/files/Zarn2.exe")));
+    CDownGameDlg dialog(L"Zarn2", nullptr);
+    Seen seen;
+    RunDialog(dialog, [&](HWND wnd) {
+        WaitForTitle(wnd, Failed);
+        PollUntil([&] { return ::IsWindowEnabled(::GetDlgItem(wnd, IDOK)) != FALSE; });
+        seen.Note(wnd);
+        ClickButton(wnd, IDOK);
+    });
+    EXPECT_EQ(seen.Title, Failed);
+    EXPECT_EQ(LoggedPaths(From, "/redirect").size(), 1u);
+    EXPECT_TRUE(LoggedPaths(From, "/files/").empty());
+    EXPECT_FALSE(FileExists(Marker));
+    EXPECT_FALSE(FileExists(Installer));
+}
+
+TEST_F(DownGameDlg, ARedirectWithinTheAllowedDomainsIsFollowed) {
+    ASSERT_TRUE(Configure(L"http://localhost:" + Port() + L"/redirect?hops=2&to=%2Ffiles%2FZarn2.exe"));
+    CDownGameDlg dialog(L"Zarn2", nullptr);
+    Seen seen;
+    RunDialog(dialog, [&](HWND wnd) {
+        WaitForTitle(wnd, Done);
+        seen.Note(wnd);
+        ClickButton(wnd, IDOK);
+    });
+    EXPECT_EQ(seen.Title, Done);
+    EXPECT_EQ(LoggedPaths(From, "/files/"), std::vector<std::string>{"/files/Zarn2.exe"});
+    EXPECT_TRUE(PollUntil([&] { return FileExists(Marker); }));
+}
+
+// Another process renames its own program over the installer as soon as it can. What starts is the
+// downloaded program or nothing ("下载失败"), never the other one; three rounds, as the other process
+// may or may not come first.
+TEST_F(DownGameDlg, AnInstallerReplacedAfterItsDownloadNeverRuns) {
+    ASSERT_TRUE(Configure(AllowedAddress()));
+    std::string other = ReadFileBytes(TestExeFolder() + L"zarn_markerinstaller.exe");
+    const std::wstring genuine = L"genuine installer", swapped = L"swapped installer";
+    const std::string from(reinterpret_cast<const char*>(genuine.data()), genuine.size() * sizeof(wchar_t));
+    const size_t at = other.find(from);
+    ASSERT_NE(at, std::string::npos);
+    other.replace(
+        at, from.size(),
+        std::string(reinterpret_cast<const char*>(swapped.data()), swapped.size() * sizeof(wchar_t)));
+    const std::wstring otherPath = TempFile(L"Zarn2-other.exe");
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ::DeleteFileW(Marker.c_str());
+        {
+            std::ofstream out(otherPath.c_str(), std::ios::binary | std::ios::trunc);
+            out << other;
+        }
+        std::atomic<bool> stop{false}, replaced{false};
+        std::thread swapper([&] {
+            while (!stop && !replaced)
+                if (FileExists(Installer) &&
+                    ::MoveFileExW(otherPath.c_str(), Installer.c_str(), MOVEFILE_REPLACE_EXISTING))
+                    replaced = true;
+        });
+        CDownGameDlg dialog(L"Zarn2", nullptr);
+        Seen seen;
+        RunDialog(dialog, [&](HWND wnd) {
+            PollUntil([&] { return TextOf(wnd) != Downloading; });
+            seen.Note(wnd);
+            if (seen.Title == Done)
+                PollUntil([&] { return FileExists(Marker); });
+            ClickButton(wnd, IDOK);
+        });
+        stop = true;
+        swapper.join();
+        PollUntil([] { return !IsRunning(L"Zarn2.exe"); }); // its marker is complete
+        const std::string marker = ReadFileBytes(Marker);
+        const std::wstring said(reinterpret_cast<const wchar_t*>(marker.data()),
+                                marker.size() / sizeof(wchar_t));
+        EXPECT_EQ(said.find(swapped), std::wstring::npos) << "the other program ran";
+        if (seen.Title == Done)
+            EXPECT_NE(said.find(genuine), std::wstring::npos);
+        else
+            EXPECT_EQ(seen.Title, Failed);
+        ::DeleteFileW(Installer.c_str());
+        ::DeleteFileW(otherPath.c_str());
+    }
 }
 
 TEST_F(DownGameDlg, EscIsIgnoredAndTheCloseButtonCancelsAStalledDownloadAtOnce) {

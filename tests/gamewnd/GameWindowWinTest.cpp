@@ -236,7 +236,7 @@ TEST_F(GameWindow, TheRoadOfLoginsTabsAndTheHallUpToTheLaunchersExit) {
     }));
 
     // A second account in the same window: its tab is shown, the first hidden.
-    ::PostMessageW(L.Window(), UM_ADDACCOUNTCHOICE, 1, 0);
+    ClickButton(L.OpenDropDown(), IDOK); // "是"
     Game second = LogIn(L"bob");
     ASSERT_TRUE(WaitForFrame(second));
     BrowserCommand(second.View, L"complete", GameUrl());
@@ -258,7 +258,7 @@ TEST_F(GameWindow, TheRoadOfLoginsTabsAndTheHallUpToTheLaunchersExit) {
     ::PostMessageW(L.Window(), UM_HOTKEYSCHANGED, 0, 0);
 
     // The same account again is refused: the login says so and its process ends without a frame.
-    ::PostMessageW(L.Window(), UM_ADDACCOUNTCHOICE, 1, 0);
+    ClickButton(L.OpenDropDown(), IDOK); // "是"
     Game again = LogIn(L"abc");
     ASSERT_TRUE(again.Process);
     HWND box = nullptr;

@@ -1,12 +1,14 @@
 // The launcher window under Wine, started as the program is ("/ZarnD" from the install folder), with
-// stand-in game-window processes as its tabs: the start state, registration, the sound flag, logins
-// and their report, the tab limit, closing tabs, the size rule, the key filter and the menu.
+// stand-in game-window processes as its tabs: the start state, registration (of its own processes'
+// frames only), the sound flag, logins and their report, the drop-down's answer, the tab limit,
+// closing tabs, the size rule, the key filter and the menu.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "app/Program_win.h"
 #include "base/ProgramMessages.h"
+#include "framework/Handle.h"
 #include "settings/SettingDlg_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
@@ -15,6 +17,26 @@ using namespace zarn;
 using namespace zarn::test;
 
 namespace {
+
+// Counts the processes a launcher starts from now on: they join its job, as every process it starts does.
+class StartedProcesses {
+  public:
+    explicit StartedProcesses(DWORD launcherPid) : Job(::CreateJobObjectW(nullptr, nullptr)) {
+        const UniqueHandle launcher(::OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, launcherPid));
+        Joined = Job && launcher && ::AssignProcessToJobObject(Job.get(), launcher.get());
+    }
+    // Ends whatever is left of them.
+    ~StartedProcesses() { ::TerminateJobObject(Job.get(), 0); }
+    DWORD Count() const {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+        ::QueryInformationJobObject(Job.get(), JobObjectBasicAccountingInformation, &info, sizeof(info),
+                                    nullptr);
+        return info.TotalProcesses > 0 ? info.TotalProcesses - 1 : 0; // not the launcher itself
+    }
+
+    UniqueHandle Job;
+    bool Joined = false;
+};
 
 RECT WorkArea() {
     RECT r{};
@@ -148,6 +170,80 @@ TEST_F(Launcher, AFourthTabIsRefusedWithAMessageAndNoProcess) {
     LauncherProcess::Answer(box, true);
     EXPECT_TRUE(PeerLog(L"four.log").empty()) << "no process was started";
     EXPECT_TRUE(FileExists(PeerFolder() + L"\\next.txt")) << "its instructions were never read";
+}
+
+// Registrations from anything but the launcher's own game processes: a window of this test, the
+// desktop, and a stand-in frame and hall that the test started itself (they announce themselves and
+// take the launcher as their parent, as game frames do). None becomes a tab or the hall, whatever it
+// says it is: the real tab stays shown, the minimum size stays one tab's, and the launcher neither
+// passes anything to them nor closes them at its end.
+TEST_F(Launcher, OnlyFramesOfItsOwnProcessesRegister) {
+    StartWithTab();
+    const std::wstring launcher = std::to_wstring(WindowHandleValue(L.Window()));
+    const std::wstring peer = TestExeFolder() + L"zarn_gamepeer.exe";
+    SetNextPeer(L"frameonly", L"", L"intruder.log");
+    const Program tab = StartProgram(peer, L"/newgm /" + launcher + L" /1");
+    HWND tabFrame = PeerFrame(L"intruder.log");
+    ::DeleteFileW((PeerFolder() + L"\\hall.log").c_str());
+    const Program hall = StartProgram(peer, L"/gmhall /" + launcher);
+    HWND hallFrame = PeerFrame(L"hall.log");
+    ASSERT_TRUE(tabFrame && hallFrame);
+    HWND own = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(own, nullptr);
+    for (HWND w : {own, ::GetDesktopWindow(), tabFrame, hallFrame})
+        for (LPARAM isHall : {0, 1})
+            ::PostMessageW(L.Window(), UM_GAMEWINDOWCREATED, reinterpret_cast<WPARAM>(w), isHall);
+    // Handled after the registrations: the tabs and the hall are told to reload their keys.
+    ::PostMessageW(L.Window(), UM_HOTKEYSCHANGED, 0, 0);
+    EXPECT_FALSE(WaitForPeerLine(L"tab0.log", L"reload").empty());
+    // Posted after the launcher's posts, so handled after them.
+    for (HWND w : {tabFrame, hallFrame})
+        ::PostMessageW(w, UM_SOUNDSTATE, 7, 0);
+    EXPECT_FALSE(WaitForPeerLine(L"intruder.log", L"sound 7").empty());
+    EXPECT_FALSE(WaitForPeerLine(L"hall.log", L"sound 7").empty());
+    EXPECT_EQ(CountPeerLines(L"intruder.log", L"reload"), 0u);
+    EXPECT_EQ(CountPeerLines(L"hall.log", L"reload"), 0u);
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageW(&msg, own, UM_SOUNDSTATE, UM_RELOADHOTKEYS, PM_REMOVE));
+    EXPECT_TRUE(Shown(Frame0));
+    ::SetWindowPos(L.Window(), nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(WindowRect(L.Window()).right - WindowRect(L.Window()).left, 672) << "one tab's minimum";
+
+    L.Exit();
+    EXPECT_FALSE(WaitForPeerLine(L"tab0.log", L"close 0").empty());
+    EXPECT_FALSE(WaitForPeerLine(L"intruder.log", L"end").empty());
+    EXPECT_EQ(CountPeerLines(L"intruder.log", L"close"), 0u);
+    ::DestroyWindow(own);
+    WaitForExit(tab, 10000);
+    WaitForExit(hall, 10000);
+}
+
+// The launcher acts on its drop-down's answer only, once per showing: the answer's message posted by
+// another program starts nothing, whatever it says.
+TEST_F(Launcher, OnlyItsOwnDropDownsAnswerStartsAProcessAndOncePerShowing) {
+    StartWithTab();
+    StartedProcesses started(L.Pid());
+    ASSERT_TRUE(started.Joined);
+    auto forge = [&] {
+        for (int i = 0; i < 5; ++i) {
+            ::PostMessageW(L.Window(), UM_ADDACCOUNTCHOICE, 1, 0);
+            ::PostMessageW(L.Window(), UM_ADDACCOUNTCHOICE, 0, 0);
+        }
+    };
+    SetNextPeer(L"login", L"s1服-1-second", L"second.log");
+    forge();
+    HWND drop = L.OpenDropDown();
+    ASSERT_NE(drop, nullptr);
+    ClickButton(drop, IDOK);
+    ClickButton(drop, IDOK);
+    ClickButton(drop, IDCANCEL);
+    forge();
+    ASSERT_NE(PeerFrame(L"second.log"), nullptr);
+    // Its first sound state comes with a tick, which waits until everything posted before was handled.
+    EXPECT_FALSE(WaitForPeerLine(L"second.log", L"sound ").empty());
+    EXPECT_EQ(started.Count(), 1u) << "one process for one answer";
+    L.Exit();
 }
 
 TEST_F(Launcher, ClosingTabZeroOfThreeWhileTabTwoIsSelectedSelectsTheNewTabZero) {

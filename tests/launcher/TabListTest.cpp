@@ -1,10 +1,24 @@
-// The launcher's tabs and titles kept in step, the account of a title and the login report's address.
+// Which frames register, the launcher's tabs and titles kept in step, the account of a title and the
+// login report's address.
 #include <gtest/gtest.h>
 
 #include "launcher/HotKey.h"
 #include "launcher/TabList.h"
 
 using namespace zarn;
+
+TEST(FrameRegistration, OnlyTheProcessesTheLauncherWaitsFor) {
+    constexpr uint32_t login = 40, hall = 44, other = 48;
+    EXPECT_EQ(ClassifyFrame(login, login, hall, 0), FrameKind::Tab);
+    EXPECT_EQ(ClassifyFrame(login, login, 0, 2), FrameKind::Tab);
+    EXPECT_EQ(ClassifyFrame(hall, login, hall, 0), FrameKind::Hall);
+    EXPECT_EQ(ClassifyFrame(hall, 0, hall, 3), FrameKind::Hall) << "the hall is no tab";
+    EXPECT_EQ(ClassifyFrame(other, login, hall, 0), FrameKind::Refused) << "a process it did not start";
+    EXPECT_EQ(ClassifyFrame(login, 0, hall, 0), FrameKind::Refused) << "a login no longer waited for";
+    EXPECT_EQ(ClassifyFrame(0, 0, 0, 0), FrameKind::Refused) << "no process";
+    EXPECT_EQ(ClassifyFrame(login, login, hall, 3), FrameKind::Refused) << "never past the limit";
+    EXPECT_EQ(ClassifyFrame(login, login, hall, 7), FrameKind::Refused);
+}
 
 TEST(TabList, TitlesAndFramesPairByOrderOfEvents) {
     TabList<int> tabs;

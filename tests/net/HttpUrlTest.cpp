@@ -1,4 +1,5 @@
-// Address splitting, the scheme test, the allowed-domain test and the progress percentage.
+// Address splitting, the scheme test, the allowed-domain test, redirect targets and the progress
+// percentage.
 #include "net/HttpUrl.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,48 @@ TEST(AllowedDomain, ADomainElsewhereInTheUrlDoesNotPass) {
     EXPECT_FALSE(IsAllowedDownloadUrl(L"", Domains));
     const std::array<std::wstring_view, 3> none = {L"", L"", L""};
     EXPECT_FALSE(IsAllowedDownloadUrl(L"http://localhost/", none));
+}
+
+TEST(Redirect, OnlyTheStatusesThatNameAnotherAddress) {
+    for (long status : {301, 302, 303, 307, 308})
+        EXPECT_TRUE(IsRedirectStatus(status)) << status;
+    for (long status : {200, 300, 304, 305, 306, 404, 0, -1})
+        EXPECT_FALSE(IsRedirectStatus(status)) << status;
+}
+
+TEST(Redirect, LocationsResolveAgainstTheAddressThatAnswered) {
+    const std::wstring_view current = L"http://localhost:8080/files/a/get.htm?x=1";
+    auto resolve = [&](std::wstring_view location) {
+        return ResolveRedirect(current, location).value_or(L"-");
+    };
+    EXPECT_EQ(resolve(L"http://zarn-dl.test/Zarn.exe"), L"http://zarn-dl.test/Zarn.exe");
+    EXPECT_EQ(resolve(L"HTTP://zarn-dl.test"), L"http://zarn-dl.test/") << "no path: the root";
+    EXPECT_EQ(resolve(L"//cdn.zarn-cdn.test:81/z?q"), L"http://cdn.zarn-cdn.test:81/z?q");
+    EXPECT_EQ(resolve(L"/other/Zarn.exe"), L"http://localhost:8080/other/Zarn.exe");
+    EXPECT_EQ(resolve(L"Zarn.exe?v=2"), L"http://localhost:8080/files/a/Zarn.exe?v=2");
+    EXPECT_EQ(resolve(L"../b/./Zarn.exe"), L"http://localhost:8080/files/b/Zarn.exe");
+    EXPECT_EQ(resolve(L"../../../../x"), L"http://localhost:8080/x") << "never above the root";
+    EXPECT_EQ(resolve(L"?y=2"), L"http://localhost:8080/files/a/get.htm?y=2");
+    EXPECT_EQ(resolve(L"./"), L"http://localhost:8080/files/a/");
+    EXPECT_EQ(resolve(L".."), L"http://localhost:8080/files/");
+    EXPECT_EQ(resolve(L"/a//b/"), L"http://localhost:8080/a//b/");
+    EXPECT_EQ(resolve(L"/x#fragment"), L"http://localhost:8080/x");
+    EXPECT_EQ(ResolveRedirect(L"http://localhost", L"x").value_or(L"-"), L"http://localhost/x");
+    // The other host's name survives resolution, so the domain test judges where it really goes.
+    EXPECT_EQ(resolve(L"http://localhost@evil.example/"), L"http://localhost@evil.example/");
+    EXPECT_FALSE(IsAllowedDownloadUrl(resolve(L"//127.0.0.1:8080/files/Zarn.exe"), Domains));
+    EXPECT_TRUE(IsAllowedDownloadUrl(resolve(L"/files/Zarn.exe"), Domains));
+}
+
+TEST(Redirect, WhatCannotBeFollowedIsRefused) {
+    const std::wstring_view current = L"http://localhost/files/get.htm";
+    for (std::wstring_view location :
+         {L"", L"#only", L"https://zarn-dl.test/Zarn.exe", L"ftp://zarn-dl.test/Zarn.exe",
+          L"file:///C:/x.exe", L"javascript:alert(1)", L"http:/zarn-dl.test/x", L"http:zarn-dl.test",
+          L"http://", L"///x", L"/\\evil.example/x", L"http:\\\\evil.example", L"/a b", L"/a\tb", L"/\u4e2d",
+          L"/a\r\nSet-Cookie: x=1", L"localhost:80/x"})
+        EXPECT_FALSE(ResolveRedirect(current, location)) << testing::PrintToString(std::wstring(location));
+    EXPECT_FALSE(ResolveRedirect(L"ftp://localhost/x", L"/y")) << "only from an http address";
 }
 
 TEST(ProgressPercent, NeverDividesByZeroNorOverflows) {

@@ -1,5 +1,5 @@
 // The WinINet sequence against the local portal: the report GET and the streaming of a body into a
-// file, with the status, length and cancel rules.
+// file, with the status, length, redirect and cancel rules.
 #include "net/Http_win.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +29,25 @@ class Http : public ::testing::Test {
     static HttpTarget Portal(const std::wstring& object) {
         return *SplitHttpUrl(build::StatsHost + (L"/" + object));
     }
-    bool Stream(const std::wstring& object, size_t piece = 512) {
+    static std::wstring Port() {
+        const std::wstring host = build::StatsHost;
+        return host.substr(host.find(L':') + 1);
+    }
+    // The portal's redirect to `to` (relative, or absolute), through `hops` redirects.
+    static std::wstring Redirect(const std::wstring& to, int hops = 1, int status = 302) {
+        return L"redirect?to=" + QueryEscape(to) + L"&hops=" + std::to_wstring(hops) + L"&status=" +
+               std::to_wstring(status);
+    }
+    // The portal under its name in the allowed domains.
+    static HttpTarget Local(const std::wstring& object) {
+        return *SplitHttpUrl(L"localhost:" + Port() + L"/" + object);
+    }
+    bool Stream(const std::wstring& object, size_t piece = 512) { return StreamFrom(Portal(object), piece); }
+    bool StreamFrom(const HttpTarget& target, size_t piece = 512) {
         Transfer transfer;
         StreamOptions options;
         options.PieceSize = piece;
-        return transfer.StreamToFile(Portal(object), Target, options);
+        return transfer.StreamToFile(target, Target, options);
     }
 
     std::wstring Folder, Target;
@@ -92,6 +106,39 @@ TEST_F(Http, StatusAndLengthRules) {
     StreamOptions strict;
     strict.RequireSuccessStatus = true;
     EXPECT_FALSE(transfer.StreamToFile(Portal(L"files/blob?size=5000"), Target, strict));
+}
+
+// Only addresses in the allowed domains are followed ("localhost" is one; "127.0.0.1", the same
+// portal, is not), at most five times; a refused redirect writes nothing and requests nothing more.
+TEST_F(Http, RedirectsAreFollowedOnlyIntoTheAllowedDomains) {
+    const std::wstring inside = L"http://localhost:" + Port() + L"/files/blob?size=3000";
+    for (int status : {301, 302, 303, 307, 308}) {
+        EXPECT_TRUE(Stream(Redirect(inside, 1, status))) << status;
+        EXPECT_EQ(ReadFileBytes(Target).size(), 3000u) << status;
+    }
+    EXPECT_TRUE(StreamFrom(Local(Redirect(L"/files/blob?size=1200", 5)))) << "a relative target, five hops";
+    EXPECT_EQ(ReadFileBytes(Target).size(), 1200u);
+    EXPECT_TRUE(::DeleteFileW(Target.c_str()));
+    const size_t before = PortalLog().size();
+
+    EXPECT_FALSE(StreamFrom(Local(Redirect(L"/files/blob?size=1300", 6)))) << "a sixth hop";
+    EXPECT_FALSE(StreamFrom(Local(Redirect(L"http://127.0.0.1:" + Port() + L"/files/blob?size=1400"))));
+    EXPECT_FALSE(
+        StreamFrom(Local(Redirect(L"http://127.0.0.1:" + Port() + L"/files/blob?size=1500&localhost"))));
+    EXPECT_FALSE(StreamFrom(Local(Redirect(L"https://localhost:" + Port() + L"/files/blob?size=1600"))));
+    EXPECT_FALSE(StreamFrom(Local(Redirect(L"//127.0.0.1:" + Port() + L"/files/blob?size=1700", 2))));
+    // From the configuration host (127.0.0.1 here) a relative target is as far outside as its host.
+    EXPECT_FALSE(Stream(Redirect(L"/files/blob?size=1800")));
+    EXPECT_FALSE(FileExists(Target)) << "nothing is written for a redirect that is not followed";
+    EXPECT_TRUE(LoggedPaths(before, "/files/").empty());
+    EXPECT_EQ(LoggedPaths(before, "/redirect").size(), 6u + 1 + 1 + 1 + 2 + 1);
+
+    // The report GET follows the same rule, and says why it failed.
+    const std::wstring local = L"http://localhost:" + Port() + L"/";
+    EXPECT_EQ(HttpSendGet(local + Redirect(L"http://127.0.0.1:" + Port() + L"/active.htm?out"), L""), 0);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_HTTP_REDIRECT_FAILED));
+    EXPECT_EQ(HttpSendGet(local + Redirect(L"/active.htm?in"), L""), 1);
+    EXPECT_EQ(LoggedPaths(before, "/active.htm"), std::vector<std::string>{"/active.htm?in"});
 }
 
 TEST_F(Http, ProgressReachesOneHundredOnce) {

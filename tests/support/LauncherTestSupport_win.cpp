@@ -196,7 +196,29 @@ void LauncherProcess::PostMouse(UINT msg, int x, int y, WPARAM keys) const {
 
 void LauncherProcess::AddTab(const std::wstring& title, const std::wstring& log) const {
     SetNextPeer(L"login", title, log);
-    ::PostMessageW(Window_, WM_USER + 6, 1, 0); // the drop-down's answer "是"
+    HWND drop = OpenDropDown();
+    if (!drop)
+        return;
+    ClickButton(drop, IDOK); // "是"
+    // Until the launcher is done with it (the new tab had its first tick, its login ended, or the launcher
+    // refused with a message): a tab registering later would take the activation from the next
+    // drop-down, which then hides unanswered.
+    WaitFor(
+        [&] {
+            return CountPeerLines(log, L"sound ") > 0 || CountPeerLines(log, L"end") > 0 ||
+                   WaitForBox(nullptr, 0);
+        },
+        20000);
+}
+
+HWND LauncherProcess::OpenDropDown() const {
+    ::PostMessageW(Window_, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED), 0);
+    HWND drop = WaitForWindow(Program_.Pid, L"登录其他账号", 10000);
+    // It answers only while it is shown, and it hides when it loses the activation: a window that was
+    // brought forward just before may still take it. Once it is the foreground window, that is over.
+    if (drop)
+        WaitFor([&] { return ::GetForegroundWindow() == drop || !::IsWindowVisible(drop); });
+    return drop && ::IsWindowVisible(drop) ? drop : nullptr;
 }
 
 HWND LauncherProcess::WaitForMenu(DWORD timeoutMs) const {

@@ -63,8 +63,12 @@ class LauncherProcess {
     static void Answer(HWND box, bool first);
     // Posts a client-coordinate mouse message to the launcher window.
     void PostMouse(UINT msg, int x, int y, WPARAM keys = 0) const;
-    // Logs in another account as a new tab of this window (the drop-down's "是").
+    // Logs in another account as a new tab of this window (the drop-down's "是"), and waits until the
+    // launcher is done with it.
     void AddTab(const std::wstring& title, const std::wstring& log) const;
+    // Opens the another-account drop-down (a click on its link); its window once shown and active, else
+    // null.
+    HWND OpenDropDown() const;
     // The launcher's open popup menu window, or null on time-out.
     HWND WaitForMenu(DWORD timeoutMs = 10000) const;
     // Posts a key-down to the launcher window (the menu loop reads keys from its queue).

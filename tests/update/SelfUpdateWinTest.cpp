@@ -157,6 +157,25 @@ TEST_F(SelfUpdate, ARefusedHostSendsNothing) {
     EXPECT_EQ(LoggedPaths(before, "/").size(), 0u);
 }
 
+// Even without a published key (nothing else checks the file then), a download address that redirects
+// out of the allowed domains brings nothing: no request there, no file, no swap. Within them, up to
+// five redirects are followed.
+TEST_F(SelfUpdate, ARedirectIsFollowedOnlyIntoTheAllowedDomains) {
+    App.UpdateKey.clear();
+    const size_t before = PortalLog().size();
+    App.UpdateAddress = L"http://localhost:" + Port() + L"/redirect?to=" +
+                        QueryEscape(L"http://127.0.0.1:" + Port() + L"/files/NewZarn.exe");
+    EXPECT_FALSE(DownloadAndSwap(App, Program));
+    EXPECT_FALSE(FileExists(New())) << "nothing is written";
+    ExpectFailedAndClean();
+    EXPECT_EQ(LoggedPaths(before, "/redirect").size(), 1u);
+    EXPECT_TRUE(LoggedPaths(before, "/files/").empty());
+
+    App.UpdateAddress = L"http://localhost:" + Port() + L"/redirect?hops=5&to=%2Ffiles%2FNewZarn.exe";
+    ASSERT_TRUE(DownloadAndSwap(App, Program));
+    EXPECT_EQ(ReadFileBytes(Program), Payload);
+}
+
 TEST_F(SelfUpdate, CancelInTheMiddleEndsAtOnceAndClosesEverything) {
     ASSERT_TRUE(PortalControl(L"/__portal/fault?path=/files/NewZarn.exe&kind=stall&seconds=60"));
     std::atomic<DWORD> cancelledAt{0};

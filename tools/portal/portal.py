@@ -27,7 +27,7 @@ import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from string import Template
-from urllib.parse import parse_qs, quote, unquote, urlsplit
+from urllib.parse import parse_qs, quote, unquote, urlencode, urlsplit
 
 CHUNK = 64 * 1024
 # /files/blob content: this fixed pseudo-random block repeated and cut to size.
@@ -38,6 +38,7 @@ HTML_TYPE = "text/html; charset=utf-8"
 TEXT_TYPE = "text/plain; charset=utf-8"
 FAULT_KINDS = ("404", "500", "nolength", "short", "stall")
 REPORT_PATHS = ("/install.htm", "/active.htm", "/uninstall.htm", "/login.htm")
+REDIRECT_STATUSES = (301, 302, 303, 307, 308)
 CONFIG_RE = re.compile(r"/update/Config([A-Za-z0-9_-]+)\.htm")
 HOST_RE = re.compile(r"[A-Za-z0-9.:\[\]-]+")
 TRUE_WORDS = ("1", "true", "yes", "on")
@@ -155,6 +156,24 @@ function enterGame() {
 </body>
 </html>
 """)
+
+
+def redirect_reply(params):
+    """/redirect?to=URL[&hops=N][&status=S]: S (302) to URL as given (relative or absolute); with
+    N > 1, first N - 1 redirects to /redirect itself, each one hop nearer."""
+    to = params.get("to")
+    try:
+        hops = int(params.get("hops", "1"))
+        status = int(params.get("status", "302"))
+    except ValueError:
+        return text(400, "hops and status must be integers\n")
+    if not to or hops < 1 or status not in REDIRECT_STATUSES:
+        return text(400, "to, hops >= 1 and a redirect status are required\n")
+    location = to
+    if hops > 1:
+        location = "/redirect?" + urlencode({"to": to, "hops": hops - 1, "status": status})
+    return page("Redirect", f'<p><a href="{html.escape(location)}">继续</a></p>', status,
+                [("Location", location)])
 
 
 def home_page(host):
@@ -379,6 +398,8 @@ class PortalHandler(BaseHTTPRequestHandler):
             name = path[len("/files/"):]
             if name and "/" not in name and "\\" not in name and name not in (".", ".."):
                 return file_reply(os.path.join(self.server.files_dir, name))
+        if path == "/redirect":
+            return redirect_reply(params)
         if path == "/webgame.htm":
             return game_hall_page(host)
         if path in ("/zarn/client/index.html", "/zarn2/", "/zarn2/client/index.html"):

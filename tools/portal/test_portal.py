@@ -173,6 +173,30 @@ class PagesTest(PortalTestCase):
         self.assertIsNotNone(self.get("/weibo/extAutoBind.do")[1].getheader("Set-Cookie"))
 
 
+class RedirectTest(PortalTestCase):
+    def test_redirects_to_the_address_as_given(self):
+        status, resp, _ = self.get("/redirect?to=" + quote("http://localhost:1/files/x?a=1", safe=""))
+        self.assertEqual(status, 302)
+        self.assertEqual(resp.getheader("Location"), "http://localhost:1/files/x?a=1")
+        status, resp, _ = self.get("/redirect?to=/files/y&status=307")
+        self.assertEqual(status, 307)
+        self.assertEqual(resp.getheader("Location"), "/files/y")
+        self.assertEqual([r["path"] for r in self.log_records()][0], "/redirect?to=" +
+                         quote("http://localhost:1/files/x?a=1", safe=""))
+
+    def test_hops_count_down_to_the_target(self):
+        path, seen = "/redirect?to=%2Ffiles%2Fz&hops=3", 0
+        while path.startswith("/redirect"):
+            status, resp, _ = self.get(path)
+            self.assertEqual(status, 302)
+            path, seen = resp.getheader("Location"), seen + 1
+        self.assertEqual((path, seen), ("/files/z", 3))
+
+    def test_bad_arguments(self):
+        for query in ("", "?to=", "?to=/x&hops=0", "?to=/x&hops=a", "?to=/x&status=200"):
+            self.assertEqual(self.get("/redirect" + query)[0], 400, query)
+
+
 class FilesTest(PortalTestCase):
     def test_registered_file_is_read_at_request_time(self):
         src = os.path.join(self.tmp.name, "Zarn-new.exe")
