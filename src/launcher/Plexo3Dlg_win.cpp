@@ -20,6 +20,7 @@
 #include "skin/SkinImage_win.h"
 #include "update/CacheCleanup_win.h"
 #include "update/PrgsDlg_win.h"
+#include "update/SelfUpdate_win.h"
 
 namespace zarn {
 
@@ -54,17 +55,6 @@ constexpr COLORREF Magenta = RGB(255, 0, 255);
 
 UniqueBitmap Skin(UINT id) {
     return UniqueBitmap(LoadSkinImage(AfxGetInstanceHandle(), id));
-}
-
-struct UpdateCheckJob {
-    std::shared_ptr<PostTarget> Target;
-};
-
-DWORD WINAPI UpdateCheckThread(void* parameter) {
-    std::unique_ptr<UpdateCheckJob> job(static_cast<UpdateCheckJob*>(parameter));
-    const int differs = TheApp().CheckForUpdate(true);
-    job->Target->Post(UM_UPDATECHECKED, differs ? 1 : 0, 0);
-    return 0;
 }
 
 } // namespace
@@ -291,20 +281,16 @@ void CPlexo3Dlg::RunMenuCommand(UINT_PTR id) {
 }
 
 // The forced check reads the update configuration from the network: it runs on a thread of its
-// own, so the tabs keep their sound and the window keeps painting, and posts its answer back.
+// own, so the tabs keep their sound and the window keeps painting, and posts its answer back. Its
+// thread writes nothing of this process: the update process started on a difference checks again.
 void CPlexo3Dlg::StartUpdateCheck() {
     if (UpdateCheckTarget)
         return; // one check at a time
     UpdateCheckTarget = std::make_shared<PostTarget>(GetSafeHwnd());
-    auto* job = new UpdateCheckJob{UpdateCheckTarget};
-    HANDLE thread = ::CreateThread(nullptr, 0, UpdateCheckThread, job, 0, nullptr);
-    if (!thread) {
-        delete job;
+    if (!zarn::StartUpdateCheck(UpdateCheckTarget, UM_UPDATECHECKED, ProgramPath())) {
         UpdateCheckTarget.reset();
         OnUpdateChecked(false);
-        return;
     }
-    ::CloseHandle(thread);
 }
 
 void CPlexo3Dlg::OnUpdateChecked(bool differs) {

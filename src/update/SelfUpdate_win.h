@@ -1,11 +1,15 @@
 // The self-update: the published version key, the download of the new program and the file swap.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include <windows.h>
 
 namespace zarn {
 
 class CPlexo3App;
+class PostTarget;
 
 // The MD5 of a file as 32 lower-case hex digits; empty when the file cannot be read.
 std::string Md5OfFile(const std::wstring& path);
@@ -14,9 +18,15 @@ std::string Md5OfFile(const std::wstring& path);
 std::wstring VersionKey(const std::wstring& programPath);
 
 // Fetches "/update/ConfigZarn.htm" into "ConfigZarn.htm" beside the program, reads the published key
-// (into key, as ANSI text of at most 63 bytes) and "UpdAddr" (into app.UpdateAddress), deletes the
-// file. False, with key empty, when the fetch failed.
-bool FetchUpdateConfig(CPlexo3App& app, std::string& key);
+// (into key, as ANSI text of at most 63 bytes) and "UpdAddr" (into address), deletes the file. False,
+// with both empty, when the fetch failed.
+bool FetchUpdateConfig(std::string& key, std::wstring& address);
+
+// The forced check on a thread of its own, for a window that must not wait for the network: posts
+// (message, 1 when the published key differs from programPath's, else 0, 0) to target. The thread
+// owns everything it reads and writes and touches no object of the process, so it may outlive the
+// window (the target closed) and the application object. False when no thread could be started.
+bool StartUpdateCheck(std::shared_ptr<PostTarget> target, UINT message, std::wstring programPath);
 
 // Downloads the program from the application's UpdateAddress into "NewZarn.exe" beside programPath
 // with the progress dialog and, when it is a program for this machine (IsProgramFile), puts it in
