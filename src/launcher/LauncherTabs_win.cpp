@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/Program_win.h"
 #include "app/Urls.h"
@@ -71,10 +72,11 @@ void OnHookedKey(int code, WPARAM w, LPARAM l) {
     if (down && TheLauncher && !TheLauncher->Tabs.Empty()) {
         const int mask = HookModifiers.Mask();
         if (MatchesHotKey(TheLauncher->BossKey, vk, mask))
-            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED, CPlexo3Dlg::BossKeyAction, 0);
+            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED,
+                           CPlexo3Dlg::BossKeyAction, 0);
         else if (MatchesHotKey(TheLauncher->SoundKey, vk, mask))
-            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED, CPlexo3Dlg::SoundKeyAction,
-                           0);
+            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED,
+                           CPlexo3Dlg::SoundKeyAction, 0);
     }
     if (down || up)
         HookModifiers.OnKey(vk, down);
@@ -102,7 +104,8 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM w, LPARAM l) {
 void NoteHookTimes(std::vector<float> times) {
     if (!testbuild::Enabled() || times.empty())
         return;
-    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2), times.end());
+    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2),
+                     times.end());
     const float median = times[times.size() / 2];
     const float maximum = *std::max_element(times.begin(), times.end());
     wchar_t line[96] = {};
@@ -148,6 +151,7 @@ void CPlexo3Dlg::StartGameWindowProcess() {
     StartedProcess started;
     if (!StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
         return;
+    Processes.Watch(started.Process.get());
     PendingGameProcess = std::move(started.Process);
 }
 
@@ -155,8 +159,76 @@ void CPlexo3Dlg::StartGameHallProcess() {
     std::wstring command = L"\"" + GameProgramPath() + L"\" /gmhall /";
     command += std::to_wstring(WindowHandleValue(GetSafeHwnd()));
     StartedProcess started;
-    if (StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
-        HallProcess = std::move(started.Process); // kept until its frame registers
+    if (!StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
+        return;
+    Processes.Watch(started.Process.get());
+    HallProcess = std::move(started.Process); // kept until its frame registers
+}
+
+// A login that ended without an account (it said so, or its process ended without a word): the first
+// one ends the launcher, a later one only the wait for it, with the title it may have sent. False when
+// no login was waited for.
+bool CPlexo3Dlg::OnLoginCancelled() {
+    if (Tabs.Empty()) {
+        ExitLauncher();
+        return true;
+    }
+    if (!PendingGameProcess)
+        return false;
+    PendingGameProcess.reset();
+    Tabs.DropWaitingTitle();
+    return true;
+}
+
+// A process of this launcher ended. A pending login that ended without a word was cancelled. A process
+// that ended with a modal window over the launcher (a login, a game's favourites or message box) can no
+// longer enable it again: the launcher does so once nothing else holds it.
+void CPlexo3Dlg::OnProcessEnded(DWORD pid) {
+    Processes.Forget(pid);
+    if (pid == ProcessIdOf(HallProcess))
+        HallProcess.reset();
+    if (pid == ProcessIdOf(PendingGameProcess))
+        OnLoginCancelled();
+    EnableUnlessHeld(pid);
+}
+
+namespace {
+
+struct ModalSearch {
+    HWND Launcher;
+    HWND DropDown;
+    DWORD Ended;
+    bool Held;
+};
+
+// A window owned by the launcher that holds it disabled: a dialog of this process other than the
+// drop-down (a message box, the settings), or any window of another live process (a login, a dialog
+// of a game).
+BOOL CALLBACK FindModalOverLauncher(HWND wnd, LPARAM parameter) {
+    auto* search = reinterpret_cast<ModalSearch*>(parameter);
+    if (::GetWindow(wnd, GW_OWNER) != search->Launcher || wnd == search->DropDown)
+        return TRUE;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid == search->Ended)
+        return TRUE;
+    wchar_t className[16] = {};
+    ::GetClassNameW(wnd, className, 16);
+    if (pid == ::GetCurrentProcessId() && std::wstring(className) != L"#32770")
+        return TRUE;
+    search->Held = true;
+    return FALSE;
+}
+
+} // namespace
+
+void CPlexo3Dlg::EnableUnlessHeld(DWORD endedPid) {
+    if (Exiting || ::IsWindowEnabled(GetSafeHwnd()))
+        return;
+    ModalSearch search{GetSafeHwnd(), AccountDialog.GetSafeHwnd(), endedPid, false};
+    ::EnumWindows(FindModalOverLauncher, reinterpret_cast<LPARAM>(&search));
+    if (!search.Held)
+        ::EnableWindow(GetSafeHwnd(), TRUE);
 }
 
 bool CPlexo3Dlg::IsTabOrHall(HWND window) const {

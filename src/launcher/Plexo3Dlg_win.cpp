@@ -50,6 +50,8 @@ enum SkinImage : UINT {
 constexpr UINT UM_UPDATECHECKED = WM_APP + 0x102;
 // Posted to itself by the set-up: start the first login.
 constexpr UINT UM_STARTLOGIN = WM_APP + 0x104;
+// Posted by the process watch: wParam, a process this launcher started, has ended.
+constexpr UINT UM_PROCESSENDED = WM_APP + 0x105;
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF Magenta = RGB(255, 0, 255);
 
@@ -93,6 +95,7 @@ BOOL CPlexo3Dlg::OnInitDialog() {
     ::GetVersionExW(&OsVersion);
 #pragma GCC diagnostic pop
     SetupSkin();
+    Processes.Start(GetSafeHwnd(), UM_PROCESSENDED);
     // The first login starts once the window is up: starting a process takes longer than the rest of
     // the set-up.
     PostMessage(UM_STARTLOGIN);
@@ -370,15 +373,8 @@ BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
         return TRUE;
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_CLOSE && msg->hwnd == GetSafeHwnd()) {
         if (msg->lParam == ProgramMadeMark) {
-            // A login that was cancelled: the first ends the launcher, later ones only their wait.
-            if (Tabs.Empty()) {
-                ExitLauncher();
+            if (OnLoginCancelled())
                 return TRUE;
-            }
-            if (PendingGameProcess) {
-                PendingGameProcess.reset();
-                return TRUE;
-            }
         } else if (msg->lParam == 0 && Tabs.Empty()) {
             if (PendingGameProcess)
                 ::TerminateProcess(PendingGameProcess.get(), 0);
@@ -491,6 +487,10 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         return OnAddAccountChoice(w);
     if (msg == UM_HOTKEYPRESSED) {
         OnHotKeyPressed(w);
+        return 0;
+    }
+    if (msg == UM_PROCESSENDED) {
+        OnProcessEnded(static_cast<DWORD>(w));
         return 0;
     }
     if (msg == UM_STARTLOGIN) {

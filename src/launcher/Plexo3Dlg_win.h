@@ -15,6 +15,7 @@
 #include "framework/ForeignWnd.h"
 #include "framework/Handle.h"
 #include "launcher/HotKey.h"
+#include "launcher/ProcessWatch_win.h"
 #include "launcher/TabList.h"
 #include "skin/BtnEx_win.h"
 #include "skin/DlgEx_win.h"
@@ -74,6 +75,8 @@ class CPlexo3Dlg : public CDlgEx {
     UniqueHandle PendingGameProcess;
     // The hall process started last, until its frame registers.
     UniqueHandle HallProcess;
+    // Every game-window process this launcher started, while it runs.
+    ProcessWatch Processes;
     TabList<HWND> Tabs; // TabWindows and TabTitles, kept in step
     CImageList TabImages;
     CImageList CloseImages;
@@ -119,6 +122,9 @@ class CPlexo3Dlg : public CDlgEx {
     void InstallKeyboardHook();
     bool HandleStripMouse(UINT msg, WPARAM w, LPARAM l, LRESULT& result);
     void OnUpdateChecked(bool differs);
+    bool OnLoginCancelled();
+    void OnProcessEnded(DWORD pid);
+    void EnableUnlessHeld(DWORD endedPid);
     RECT GameAreaRect() const;
     void MoveToGameArea(HWND window) const;
     bool IsTabOrHall(HWND window) const;

@@ -53,10 +53,12 @@ template <typename Window> class TabList {
     bool AcceptTitle(const std::wstring& title) {
         if (HasTitle(title))
             return false;
-        Titles.resize(Windows.size()); // an earlier title whose frame never came goes
+        DropWaitingTitle(); // an earlier title whose frame never came goes
         Titles.push_back(title);
         return true;
     }
+    // Forgets the title that waits for its frame, if any: its login ended without one.
+    void DropWaitingTitle() { Titles.resize(Windows.size()); }
     // Appends a registered frame; the index of its tab.
     int Register(Window window) {
         Windows.push_back(window);

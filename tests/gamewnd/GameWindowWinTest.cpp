@@ -307,6 +307,44 @@ TEST_F(GameWindow, AGameProcessEndsByItselfWhenTheLaunchersWindowIsGone) {
     EXPECT_TRUE(game.Ended(5000));
 }
 
+// A login that ends without a word (here it is killed) counts as a cancelled one: the first ends the
+// launcher, which would otherwise wait for ever as a disabled 1 x 1 window with its keyboard hook.
+TEST_F(GameWindow, AKilledFirstLoginEndsTheLauncher) {
+    StartLauncher();
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (page = FindNewLoginPage(Seen)) != nullptr; }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(L.Window()); })) << "the login is modal on it";
+    EndProcess(PidOf(page));
+    EXPECT_TRUE(L.WaitForEnd(20000));
+}
+
+// A process that ends with a modal window over the launcher cannot enable it again: a later login
+// killed, and the hall killed while its favourites dialog is open. The launcher enables itself and goes
+// on with its tab.
+TEST_F(GameWindow, AProcessKilledWithAWindowOverTheLauncherLeavesItEnabled) {
+    Game game;
+    StartWithTab(game);
+    ClickButton(L.OpenDropDown(), IDOK); // "是"
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (page = FindNewLoginPage(Seen)) != nullptr; }, 30000));
+    const DWORD login = PidOf(page);
+    Seen.insert(login);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(L.Window()); }));
+    EndProcess(login);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(L.Window()) != FALSE; }));
+
+    ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
+    Game hall;
+    ASSERT_TRUE(WaitForHall(hall));
+    ::PostMessageW(hall.Frame, WM_CHAR, 4, 0x00200001); // Ctrl+D
+    ASSERT_TRUE(WaitFor([&] { return FindTitled(hall.Pid, L"添加收藏") != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(L.Window()); }));
+    EndProcess(hall.Pid);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(L.Window()) != FALSE; }));
+    EXPECT_TRUE(L.Running());
+    EXPECT_EQ(FrameOf(game.Pid), game.Frame) << "the tab stays";
+}
+
 TEST_F(GameWindow, WithoutALauncherWindowTheHallEndsAtItsFirstWatch) {
     const Program hall = StartProgram(ZarnTestBuildExe(), L"/gmhall /12345");
     ASSERT_TRUE(hall.Process);

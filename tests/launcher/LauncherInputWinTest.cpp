@@ -347,8 +347,8 @@ TEST_F(LauncherOnScreen, HotKeysHideRestoreMuteAndSwitch) {
 
 // The sound button pressed before the first tab: the first tick sends the flag and shows it.
 TEST_F(LauncherOnScreen, TheSoundButtonPressedBeforeTheFirstTickShowsMuted) {
-    ASSERT_TRUE(L.Start(L"titleonly", L"s1服-1-waiting", L"w.log"));
-    ASSERT_FALSE(WaitForPeerLine(L"w.log", L"end").empty());
+    ASSERT_TRUE(L.Start(L"waiting", L"s1服-1-waiting", L"w.log"));
+    ASSERT_EQ(WaitForPeerLine(L"w.log", L"copydata "), L"copydata 1");
     ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
     L.AddTab(L"s1服-1-甲", L"t0.log");
     ASSERT_NE(PeerFrame(L"t0.log"), nullptr);
@@ -380,8 +380,8 @@ TEST_F(LauncherOnScreen, TheSoundKeyMatchesWhenItArrivesWhileTheLauncherIsBusy) 
 
 TEST(LauncherHotKeys, DoNothingBeforeTheFirstTab) {
     LauncherProcess l;
-    ASSERT_TRUE(l.Start(L"titleonly", L"s1服-1-waiting", L"wait.log"));
-    ASSERT_FALSE(WaitForPeerLine(L"wait.log", L"end").empty());
+    ASSERT_TRUE(l.Start(L"waiting", L"s1服-1-waiting", L"wait.log"));
+    ASSERT_EQ(WaitForPeerLine(L"wait.log", L"copydata "), L"copydata 1");
     {
         KeyTarget target;
         ASSERT_TRUE(target.Focus());

@@ -14,8 +14,8 @@ namespace zarn::test {
 
 // The folder the stand-in game windows read their instructions from and write their logs to.
 std::wstring PeerFolder();
-// What the next "/newgm" stand-in does: "cancel", "login" (sends title), "titleonly", "frameonly";
-// its log goes to `log`.
+// What the next "/newgm" stand-in does: "cancel", "login" (sends title), "titleonly" (sends it and
+// ends), "waiting" (sends it and waits), "frameonly"; its log goes to `log`.
 void SetNextPeer(const std::wstring& mode, const std::wstring& title, const std::wstring& log);
 // The complete lines of a UTF-8 text file that may still be growing.
 std::vector<std::wstring> FileLines(const std::wstring& path);
