@@ -184,6 +184,9 @@ bool CPlexo3Dlg::OnLoginCancelled() {
 // that ended with a modal window over the launcher (a login, a game's favourites or message box) can no
 // longer enable it again: the launcher does so once nothing else holds it.
 void CPlexo3Dlg::OnProcessEnded(DWORD pid) {
+    Closing.erase(
+        std::remove_if(Closing.begin(), Closing.end(), [pid](const ClosingTab& c) { return c.Pid == pid; }),
+        Closing.end());
     Processes.Forget(pid);
     if (pid == ProcessIdOf(HallProcess))
         HallProcess.reset();
@@ -294,7 +297,7 @@ LRESULT CPlexo3Dlg::OnAddAccountChoice(WPARAM) {
     const int choice = AccountDialog.TakeAnswer();
     if (choice == 1) {
         if (Tabs.Count() >= MaxTabs)
-            ShowMessageBox(MB_OK, product::Caption, L"当前窗体只支持3个游戏页", GetSafeHwnd());
+            Ask(MB_OK, L"当前窗体只支持3个游戏页");
         else
             StartGameWindowProcess();
     } else if (choice == 0) {
@@ -329,9 +332,12 @@ void CPlexo3Dlg::ShowTab(HWND window) {
             frame.ShowWindow(SW_HIDE);
             continue;
         }
-        frame.MoveWindow(GameAreaRect());
+        // On top of the others: a hung tab cannot hide, and the shown one covers it.
+        const RECT area = GameAreaRect();
+        frame.SetWindowPos(HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                           SWP_NOACTIVATE);
         frame.ShowWindow(SW_SHOW);
-        ::SetForegroundWindow(tab);
+        ActivateTab(tab);
         if (HallWindow && ::IsWindowVisible(HallWindow))
             CForeignWnd(HallWindow).ShowWindow(SW_HIDE);
     }
@@ -360,7 +366,7 @@ void CPlexo3Dlg::CloseTab(int i) {
     }
     const HWND window = Tabs.WindowAt(i);
     const std::wstring question = L"确定要退出账号：" + Tabs.TitleAt(i) + L" ?";
-    const int answer = ShowMessageBox(MB_YESNO, product::Caption, question.c_str(), GetSafeHwnd());
+    const int answer = Ask(MB_YESNO, question);
     // The tabs may have changed while the question was open: act on the tab asked about, wherever it
     // is now, and on nothing if it went.
     i = -1;
@@ -382,8 +388,10 @@ void CPlexo3Dlg::CloseTab(int i) {
     ShowTab(Tabs.WindowAt(next));
     CurrentTab = next;
     const CForeignWnd frame(window);
-    frame.SetParent(nullptr);
+    if (!Responses.NotResponding(window))
+        frame.SetParent(nullptr);
     frame.PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    WatchClosingTab(window);
     HotTab = HotCloseState = -1;
     InvalidateStripRect(ToRect(tabstrip::StripRectWithFreedSlot(Tabs.Count())));
 }
@@ -397,6 +405,7 @@ void CPlexo3Dlg::ExitLauncher() {
     if (Exiting)
         return;
     Exiting = true;
+    ReleaseInputFromHungFrames();
     if (PendingGameProcess)
         ::TerminateProcess(PendingGameProcess.get(), 0);
     PendingGameProcess.reset();
@@ -404,6 +413,10 @@ void CPlexo3Dlg::ExitLauncher() {
     HookHandle = nullptr;
     NoteHookTimes(std::move(HookMicroseconds));
     for (HWND tab : Tabs.TabWindows()) {
+        if (Responses.NotResponding(tab)) {
+            EndFrameProcess(tab); // it would neither take the close nor see the launcher go
+            continue;
+        }
         const CForeignWnd frame(tab);
         frame.SetParent(nullptr);
         frame.ShowWindow(SW_HIDE);
@@ -434,6 +447,7 @@ std::wstring CPlexo3Dlg::BossKeyText() const {
 }
 
 void CPlexo3Dlg::RunSettingsDialog() {
+    ReleaseInputFromHungFrames();
     CSettingDlg settings(GetSafeHwnd());
     CurrentModalDialog = &settings;
     settings.DoModal();

@@ -202,6 +202,7 @@ bool CPlexo3Dlg::OnWindowPosChanging(WINDOWPOS& pos) {
 }
 
 void CPlexo3Dlg::ToggleLauncherVisible() {
+    ReleaseInputFromHungFrames();
     if (::IsWindowVisible(GetSafeHwnd())) {
         ::ShowWindow(GetSafeHwnd(), SW_HIDE);
         if (AccountDialog.GetSafeHwnd())
@@ -211,7 +212,17 @@ void CPlexo3Dlg::ToggleLauncherVisible() {
             CurrentModalDialog->EndDialog(IDCANCEL);
         return;
     }
-    ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
+    if (::IsIconic(GetSafeHwnd())) {
+        ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
+    } else {
+        // Shown without painting at once: painting now would wait for every frame's thread, a hung one
+        // among them; each window paints when its own thread gets to it.
+        ::SetWindowPos(GetSafeHwnd(), nullptr, 0, 0, 0, 0,
+                       SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                           SWP_NOREDRAW | SWP_DEFERERASE);
+        ::RedrawWindow(GetSafeHwnd(), nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
     BringWindowToFront();
 }
 
@@ -221,14 +232,16 @@ void CPlexo3Dlg::BringWindowToFront() {
     const DWORD thisThread = ::GetCurrentThreadId();
     const bool attach = foregroundThread != 0 && foregroundThread != thisThread &&
                         ::AttachThreadInput(thisThread, foregroundThread, TRUE);
-    ::SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ::SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Without erasing at once, which would wait for every frame's thread (see ToggleLauncherVisible).
+    ::SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_DEFERERASE);
+    ::SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_DEFERERASE);
     ::SetForegroundWindow(wnd);
     if (attach)
         ::AttachThreadInput(thisThread, foregroundThread, FALSE);
 }
 
 void CPlexo3Dlg::ShowLauncherMenu(bool trayVariant) {
+    ReleaseInputFromHungFrames();
     UniqueMenu menu(::CreatePopupMenu());
     if (!menu)
         return;
@@ -267,7 +280,7 @@ void CPlexo3Dlg::RunMenuCommand(UINT_PTR id) {
         // The thread is not waited for: the message shows while it may still run.
         if (HANDLE thread = ::CreateThread(nullptr, 0, CacheCleanupThread, nullptr, 0, nullptr))
             ::CloseHandle(thread);
-        ShowMessageBox(MB_OK, product::Caption, L"缓存清除完毕！", GetSafeHwnd());
+        Ask(MB_OK, L"缓存清除完毕！");
         break;
     case MenuUpdate:
         StartUpdateCheck();
@@ -303,7 +316,7 @@ void CPlexo3Dlg::OnUpdateChecked(bool differs) {
         ExitLauncher();
         return;
     }
-    ShowMessageBox(MB_OK, product::Caption, L"已经是最新版本，无需进行更新。", GetSafeHwnd());
+    Ask(MB_OK, L"已经是最新版本，无需进行更新。");
 }
 
 void CPlexo3Dlg::StartUpdateProcess() {
@@ -337,6 +350,8 @@ void CPlexo3Dlg::OnTrayNotify(LPARAM mouseMessage) {
 
 void CPlexo3Dlg::OnTimer() {
     BroadcastSoundState(SoundMuted);
+    CheckFramesAnswer();
+    EndTabsThatDidNotClose();
     if (SoundMuted != ShownSoundState) {
         ShownSoundState = SoundMuted;
         SoundButton.SetImage(SoundMuted ? MutedImage.get() : SoundOnImage.get(), TRUE);
@@ -351,6 +366,7 @@ void CPlexo3Dlg::OnTimer() {
 }
 
 void CPlexo3Dlg::OpenAccountDialog() {
+    ReleaseInputFromHungFrames();
     if (!AccountDialog.GetSafeHwnd() && !AccountDialog.Create(GetSafeHwnd()))
         return;
     const RECT link = AccountLink.GetWindowRect();
@@ -371,6 +387,8 @@ BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
     }
     if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_SPACE))
         return TRUE;
+    if (msg->message == WM_SYSCOMMAND && msg->hwnd == GetSafeHwnd())
+        ReleaseInputFromHungFrames(); // minimising, closing and the rest change the activation
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_CLOSE && msg->hwnd == GetSafeHwnd()) {
         if (msg->lParam == ProgramMadeMark) {
             if (OnLoginCancelled())
@@ -408,7 +426,7 @@ BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
 void CPlexo3Dlg::OnCancel() {
     ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::SetWindowPos(GetSafeHwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (ShowMessageBox(MB_YESNO, product::Caption, L"窗口即将关闭，确定要退出游戏？", GetSafeHwnd()) == IDYES)
+    if (Ask(MB_YESNO, L"窗口即将关闭，确定要退出游戏？") == IDYES)
         ExitLauncher();
 }
 
@@ -463,6 +481,21 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
                 break;
             }
         }
+        break;
+    case WM_MOUSEACTIVATE:
+        ReleaseInputFromHungFrames(); // the click activates the launcher next
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(w) == WA_INACTIVE) {
+            LastFocus = ::GetFocus(); // what the dialog's own handling saves and gives the focus back to
+            break;
+        }
+        if (!MayRestoreFocus())
+            return 0;
+        break;
+    case WM_SETFOCUS:
+        if (!MayRestoreFocus())
+            return 0;
         break;
     case WM_ERASEBKGND:
         if (PaintWithTabs(reinterpret_cast<HDC>(w)))

@@ -17,6 +17,7 @@
 #include "launcher/HotKey.h"
 #include "launcher/ProcessWatch_win.h"
 #include "launcher/TabList.h"
+#include "launcher/TabResponses.h"
 #include "skin/BtnEx_win.h"
 #include "skin/DlgEx_win.h"
 #include "skin/StaticEx_win.h"
@@ -125,6 +126,22 @@ class CPlexo3Dlg : public CDlgEx {
     bool OnLoginCancelled();
     void OnProcessEnded(DWORD pid);
     void EnableUnlessHeld(DWORD endedPid);
+    // A message box of the launcher (caption "MirelCorvale"), once no hung frame holds the input.
+    int Ask(UINT type, const std::wstring& text);
+    // Whether the game frames (the tabs and the hall) answer; see FrameResponses_win.cpp.
+    std::vector<HWND> Frames() const;
+    HWND FrameOfWindow(HWND window) const;
+    void CheckFramesAnswer();
+    void OnFrameAnswered(HWND frame);
+    bool FrameAnswers(HWND frame);
+    void OnFrameStoppedAnswering(HWND frame);
+    void ReleaseInputFromHungFrames();
+    void ActivateTab(HWND tab);
+    bool MayRestoreFocus();
+    void EndFrameProcess(HWND frame);
+    void WatchClosingTab(HWND tab);
+    void EndTabsThatDidNotClose();
+    static void CALLBACK FrameAnswered(HWND frame, UINT, ULONG_PTR, LRESULT);
     RECT GameAreaRect() const;
     void MoveToGameArea(HWND window) const;
     bool IsTabOrHall(HWND window) const;
@@ -150,6 +167,14 @@ class CPlexo3Dlg : public CDlgEx {
     bool Exiting = false;
     bool Running = false; // a game window has registered: maximised, tray icon, timer
     UniqueHook KeyboardHook;
+    TabResponses<HWND> Responses;
+    HWND LastFocus = nullptr;           // the focus when the launcher was last deactivated
+    std::vector<DWORD> DetachedThreads; // frames' threads whose input was taken off the launcher's
+    struct ClosingTab {
+        DWORD Pid;
+        DWORD Since;
+    };
+    std::vector<ClosingTab> Closing;               // closed tabs whose processes have not ended yet
     std::shared_ptr<PostTarget> UpdateCheckTarget; // where a running update check reports
 };
 

@@ -35,6 +35,13 @@ template <typename Window> class TabList {
     int Count() const { return static_cast<int>(Windows.size()); }
     bool Empty() const { return Windows.empty(); }
     Window WindowAt(int i) const { return Valid(i) ? Windows[i] : Window{}; }
+    // The index of the window's tab, or -1.
+    int IndexOf(Window window) const {
+        for (int i = 0; i < Count(); ++i)
+            if (Windows[static_cast<size_t>(i)] == window)
+                return i;
+        return -1;
+    }
     // The title shown on tab i (empty for a frame that came without one).
     std::wstring TitleAt(int i) const { return Valid(i) ? Titles[i] : std::wstring(); }
     const std::vector<Window>& TabWindows() const { return Windows; }

@@ -37,6 +37,9 @@ int TabImage(int i, int currentTab, int hotTab);
 // 160 pixels.
 std::wstring DisplayTitle(const std::wstring& title, int measuredWidth);
 
+// What follows the title of a tab whose game does not answer.
+inline constexpr const wchar_t* NotRespondingMark = L"(未响应)";
+
 // Where the game windows go: the client area less 4 pixels left, right and bottom, 30 at the top.
 Rect GameArea(int clientWidth, int clientHeight);
 

@@ -11,6 +11,7 @@
 #include "app/Program_win.h"
 #include "framework/Handle.h"
 #include "skin/SkinImage_win.h"
+#include "base/ProgramMessages.h"
 #include "launcher/Plexo3Dlg_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/SkinTestSupport_win.h"
@@ -133,6 +134,18 @@ class LauncherOnScreen : public ::testing::Test {
         const POINT p = ClientToScreenPoint(L.Window(), x, y);
         ASSERT_TRUE(StartXdotool(L"mousemove " + std::to_wstring(p.x) + L" " + std::to_wstring(p.y) +
                                  (action.empty() ? L"" : L" " + action)));
+    }
+    // The pixels in the last 40 of the title's room of tab i that differ from the tab's normal image:
+    // text drawn there (tab i drawn normal: neither selected nor under the mouse).
+    int TextAtTitleEnd(int i) const {
+        UniqueBitmap strip(LoadSkinImage(Resources(), 140));
+        // Only asked for: painting now from here would wait for the children, a hung one among them.
+        ::RedrawWindow(L.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+        int differing = 0;
+        for (int y = 8; y < 22; ++y)
+            for (int x = 256; x < 296; ++x)
+                differing += ScreenPixel(x + 189 * i, y) != BitmapPixel(strip.get(), x - 120, y - 3);
+        return differing;
     }
     void Gallery(const std::wstring& name) const {
         if (!GalleryFolder().empty())
@@ -343,6 +356,51 @@ TEST_F(LauncherOnScreen, HotKeysHideRestoreMuteAndSwitch) {
     ASSERT_TRUE(elsewhere.Focus());
     ASSERT_TRUE(StartXdotool(L"key F10"));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(Frames[1]); }));
+}
+
+// A tab whose game stops taking messages while it has the keyboard: clicks on the strip, on the hung tab
+// itself and on the others, leave the launcher working; the hung tab is marked "(未响应)" in the strip;
+// the boss key still hides and restores; and closing it asks as usual and, as it cannot close, ends its
+// process.
+TEST_F(LauncherOnScreen, AHungTabNeverTakesTheLauncherWithIt) {
+    StartWithTabs(3);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(Frames[2], &pid);
+    const UniqueHandle hung(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+    ASSERT_TRUE(hung);
+    Mouse(L"click 1", 800, 12);
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == L.Window(); }));
+    Mouse(L"click 1", 400, 300); // into tab 2's game, which takes the keyboard
+    ASSERT_FALSE(WaitForPeerLine(L"t2.log", L"click").empty());
+    ASSERT_TRUE(HangPeer(Frames[2], L"t2.log", PeerHangUntilEnded));
+
+    Mouse(L"click 1", 120 + 189 + 60, 12); // tab 1
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(Frames[1]) && !::IsWindowVisible(Frames[0]); }));
+    Mouse(L"click 1", 120 + 2 * 189 + 60, 12); // the hung tab
+    Mouse(L"click 1", 120 + 60, 12);           // tab 0
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(Frames[0]) && !::IsWindowVisible(Frames[1]); }));
+    Mouse(L"", 800, 12); // off the strip
+    EXPECT_TRUE(WaitFor([&] { return TextAtTitleEnd(2) > 20; }, 20000)) << "the hung tab is marked";
+    EXPECT_EQ(TextAtTitleEnd(1), 0) << "the others are not";
+
+    KeyTarget elsewhere;
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(elsewhere.Key(L"F10", VK_F10));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(L.Window()); }));
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(StartXdotool(L"key F10"));
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(Frames[0]); }));
+
+    L.PostMouse(WM_MBUTTONUP, 120 + 2 * 189 + 60, 12);
+    std::wstring text;
+    HWND box = L.WaitForBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"确定要退出账号：s1服-1-player2 ?");
+    LauncherProcess::Answer(box, true);
+    const bool ended = ::WaitForSingleObject(hung.get(), 20000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(ended) << "the hung tab's process was ended";
+    if (!ended)
+        ::TerminateProcess(hung.get(), 0);
 }
 
 // The sound button pressed before the first tab: the first tick sends the flag and shows it.

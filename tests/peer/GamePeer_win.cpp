@@ -13,7 +13,8 @@
 //   log=<name>      the log file in the same folder (default "<pid>.log")
 // Like a game frame it passes Ctrl+Tab (the default switch key) on to the launcher, and a click into it
 // takes the keyboard focus. Posted WM_APP + 0x50 (wParam milliseconds, 0 for as long as the launcher's
-// window exists) stops its thread taking messages, as a hung game does.
+// window exists, 0xFFFFFFFF until the process is ended) stops its thread taking messages, as a hung
+// game does.
 // The log's lines: "start <command line>", "copydata <reply>", "frame <handle>", "sound <w>",
 // "reload", "keydown <vk> <lParam>", "char <code> <lParam>", "click", "forward <vk>", "hang", "awake",
 // "close", "gone", "end".
@@ -28,8 +29,9 @@ constexpr UINT UmGameWindowCreated = WM_USER + 2;
 constexpr UINT UmSoundState = WM_USER + 5;
 constexpr UINT UmReloadHotKeys = WM_USER + 7;
 // From a test: the frame's thread stops taking messages for wParam milliseconds (0: until the launcher's
-// window is gone), as a hung game does.
+// window is gone; HangUntilEnded: until the process is ended), as a hung game does.
 constexpr UINT UmTestHang = WM_APP + 0x50;
+constexpr WPARAM HangUntilEnded = 0xFFFFFFFF;
 
 std::wstring Folder;
 std::wstring LogPath;
@@ -128,7 +130,12 @@ LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
         if (msg == UmTestHang) {
             Log(L"hang");
             const DWORD start = ::GetTickCount();
-            while ((w == 0 || ::GetTickCount() - start < w) && ::IsWindow(Launcher))
+            const auto hung = [&] {
+                if (w == HangUntilEnded)
+                    return true;
+                return (w == 0 || ::GetTickCount() - start < w) && ::IsWindow(Launcher);
+            };
+            while (hung())
                 ::Sleep(50);
             Log(L"awake");
             return 0;

@@ -27,6 +27,11 @@ std::wstring WaitForPeerLine(const std::wstring& log, const std::wstring& prefix
 size_t CountPeerLines(const std::wstring& log, const std::wstring& prefix);
 // The frame a stand-in announced (its "frame" line), or null.
 HWND PeerFrame(const std::wstring& log, DWORD timeoutMs = 20000);
+// Stops a stand-in frame's thread taking messages, as a hung game does, for `ms` milliseconds (0: until
+// the launcher's window is gone; PeerHangUntilEnded: until its process is ended); false when it did not
+// say it hangs.
+constexpr WPARAM PeerHangUntilEnded = 0xFFFFFFFF;
+bool HangPeer(HWND frame, const std::wstring& log, WPARAM ms);
 
 // Waits until pred() holds (checked every 20 ms); false on time-out.
 template <typename Pred> bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {
