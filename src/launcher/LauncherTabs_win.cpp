@@ -27,6 +27,10 @@ namespace {
 ModifierTracker HookModifiers; // the modifiers as the hook's own events left them
 HHOOK HookHandle = nullptr;    // for CallNextHookEx; owned by the launcher's UniqueHook
 
+bool PhysicallyDown(int virtualKey) {
+    return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
+
 DWORD ProcessIdOf(const UniqueHandle& process) {
     return process ? ::GetProcessId(process.get()) : 0;
 }
@@ -69,6 +73,11 @@ void OnHookedKey(int code, WPARAM w, LPARAM l) {
     const bool down = w == WM_KEYDOWN || w == WM_SYSKEYDOWN;
     const bool up = w == WM_KEYUP || w == WM_SYSKEYUP;
     const int vk = static_cast<int>(key->vkCode);
+    // The followed modifiers can disagree with the keyboard when an event never reached the hook: they
+    // are read again on every modifier event and whenever a key-down finds one the keyboard denies.
+    // Inside the hook the physical state is that of the moment before this event.
+    if ((down || up) && (ModifierTracker::IsModifier(vk) || (down && HookModifiers.Denied(PhysicallyDown))))
+        HookModifiers.Resync(PhysicallyDown);
     if (down && TheLauncher && !TheLauncher->Tabs.Empty()) {
         const int mask = HookModifiers.Mask();
         if (MatchesHotKey(TheLauncher->BossKey, vk, mask))
@@ -117,11 +126,7 @@ void NoteHookTimes(std::vector<float> times) {
 } // namespace
 
 void CPlexo3Dlg::InstallKeyboardHook() {
-    HookModifiers = ModifierTracker();
-    const int held[] = {VK_CONTROL, VK_SHIFT, VK_MENU};
-    for (int vk : held)
-        if (::GetAsyncKeyState(vk) & 0x8000)
-            HookModifiers.OnKey(vk, true);
+    HookModifiers.Resync(PhysicallyDown);
     KeyboardHook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, AfxGetInstanceHandle(), 0));
     HookHandle = KeyboardHook.get();
 }
