@@ -204,12 +204,17 @@ bool CPlexo3Dlg::OnWindowPosChanging(WINDOWPOS& pos) {
 void CPlexo3Dlg::ToggleLauncherVisible() {
     ReleaseInputFromHungFrames();
     if (::IsWindowVisible(GetSafeHwnd())) {
-        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
-        if (AccountDialog.GetSafeHwnd())
-            ::ShowWindow(AccountDialog.GetSafeHwnd(), SW_HIDE);
+        // Everything of the program goes: a menu closes, the settings dialog ends as cancelled, the
+        // launcher's other windows (an open question, the drop-down) are put away as they are, and
+        // every game process puts away its own.
+        ::EndMenu();
         if (CurrentModalDialog && CurrentModalDialog->GetSafeHwnd() &&
             ::IsWindowVisible(CurrentModalDialog->GetSafeHwnd()))
             CurrentModalDialog->EndDialog(IDCANCEL);
+        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
+        BossHidden.Hide(GetSafeHwnd());
+        for (HWND frame : Frames())
+            CForeignWnd(frame).PostMessage(UM_BOSSKEY, 1, 0);
         return;
     }
     if (::IsIconic(GetSafeHwnd())) {
@@ -223,7 +228,13 @@ void CPlexo3Dlg::ToggleLauncherVisible() {
         ::RedrawWindow(GetSafeHwnd(), nullptr, nullptr,
                        RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
+    const HWND restored = BossHidden.Restore();
+    for (HWND frame : Frames())
+        CForeignWnd(frame).PostMessage(UM_BOSSKEY, 0, 0);
     BringWindowToFront();
+    // An open question of the launcher takes the keyboard back (the launcher is disabled under it).
+    if (restored && !::IsWindowEnabled(GetSafeHwnd()))
+        ::SetForegroundWindow(restored);
 }
 
 void CPlexo3Dlg::BringWindowToFront() {

@@ -14,6 +14,7 @@
 #include "framework/Controls.h"
 #include "framework/ForeignWnd.h"
 #include "framework/Handle.h"
+#include "framework/HiddenWindows.h"
 #include "launcher/HotKey.h"
 #include "launcher/ProcessWatch_win.h"
 #include "launcher/TabList.h"
@@ -168,6 +169,7 @@ class CPlexo3Dlg : public CDlgEx {
     bool Running = false; // a game window has registered: maximised, tray icon, timer
     UniqueHook KeyboardHook;
     TabResponses<HWND> Responses;
+    HiddenWindows BossHidden;           // the launcher's windows the boss key put away
     HWND LastFocus = nullptr;           // the focus when the launcher was last deactivated
     std::vector<DWORD> DetachedThreads; // frames' threads whose input was taken off the launcher's
     struct ClosingTab {

@@ -16,6 +16,7 @@
 #include "dialogs/FavDlg_win.h"
 #include "framework/CodePage.h"
 #include "framework/HtmlDialog.h"
+#include "launcher/Plexo3Dlg_win.h"
 #include "support/BrowserTestSupport_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
@@ -343,6 +344,26 @@ TEST_F(GameWindow, AProcessKilledWithAWindowOverTheLauncherLeavesItEnabled) {
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(L.Window()) != FALSE; }));
     EXPECT_TRUE(L.Running());
     EXPECT_EQ(FrameOf(game.Pid), game.Frame) << "the tab stays";
+}
+
+// The boss key hides the favourites dialog a tab opened over the launcher, in the tab's own process, and
+// brings it back as it was.
+TEST_F(GameWindow, TheBossKeyHidesAndRestoresATabsDialog) {
+    Game game;
+    StartWithTab(game);
+    ::PostMessageW(game.Frame, WM_CHAR, 4, 0x00200001); // Ctrl+D
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = FindTitled(game.Pid, L"添加收藏")) != nullptr; }));
+    const auto bossKey = [&] {
+        ::PostMessageW(L.Window(), CPlexo3Dlg::UM_HOTKEYPRESSED, CPlexo3Dlg::BossKeyAction, 0);
+    };
+    bossKey();
+    EXPECT_TRUE(WaitFor([&] { return !Shown(L.Window()) && !Shown(dialog); }));
+    bossKey();
+    EXPECT_TRUE(WaitFor([&] { return Shown(L.Window()) && Shown(dialog); }));
+    EXPECT_FALSE(::IsWindowEnabled(L.Window())) << "the dialog still holds the launcher";
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog) && ::IsWindowEnabled(L.Window()); }));
 }
 
 TEST_F(GameWindow, WithoutALauncherWindowTheHallEndsAtItsFirstWatch) {

@@ -358,6 +358,34 @@ TEST_F(LauncherOnScreen, HotKeysHideRestoreMuteAndSwitch) {
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(Frames[1]); }));
 }
 
+// The boss key with the launcher's exit question open (here the one a closed login's close falls through
+// to) hides the question too, and brings it back as it was: still open, over the launcher, and answered
+// as usual; meanwhile the keys go on acting and the tab goes on getting its sound state.
+TEST_F(LauncherOnScreen, TheBossKeyHidesAndRestoresAnOpenQuestion) {
+    StartWithTabs(1);
+    ::PostMessageW(L.Window(), WM_SYSCOMMAND, SC_CLOSE, ProgramMadeMark);
+    std::wstring text;
+    const HWND box = L.WaitForBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"窗口即将关闭，确定要退出游戏？");
+    KeyTarget elsewhere;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(elsewhere.Focus());
+        ASSERT_TRUE(elsewhere.Key(L"F10", VK_F10));
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(L.Window()) && !::IsWindowVisible(box); }));
+        ASSERT_TRUE(elsewhere.Focus());
+        ASSERT_TRUE(StartXdotool(L"key F10"));
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(box); }));
+        EXPECT_FALSE(::IsWindowEnabled(L.Window())) << "the question still holds the launcher";
+    }
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(elsewhere.Key(L"ctrl+q", 'Q'));
+    EXPECT_FALSE(WaitForPeerLine(L"t0.log", L"sound 1").empty());
+    LauncherProcess::Answer(box, false);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box) && ::IsWindowEnabled(L.Window()); }));
+    EXPECT_TRUE(L.Running());
+}
+
 // A tab whose game stops taking messages while it has the keyboard: clicks on the strip, on the hung tab
 // itself and on the others, leave the launcher working; the hung tab is marked "(未响应)" in the strip;
 // the boss key still hides and restores; and closing it asks as usual and, as it cannot close, ends its
