@@ -164,7 +164,7 @@ BOOL CPlexo3App::RunModeWork(RunMode mode) {
         ::ShellExecuteW(nullptr, L"open", L"iexplore.exe", page.c_str(), nullptr, SW_SHOWMAXIMIZED);
         return FALSE;
     }
-    RunLauncherWindow(Update);
+    RunLauncherWindow();
     return FALSE;
 }
 

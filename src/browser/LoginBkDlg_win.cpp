@@ -10,6 +10,7 @@
 #include "app/Urls.h"
 #include "base/Product.h"
 #include "framework/CodePage.h"
+#include "framework/ForeignWnd.h"
 #include "framework/Handle.h"
 #include "skin/MessageBox_win.h"
 
@@ -21,6 +22,8 @@ constexpr UINT BackdropResource = 129;
 constexpr COLORREF PageKeyColour = RGB(254, 254, 254);
 constexpr size_t AnsiPayloadLimit = 255;
 constexpr size_t DecodedPayloadCapacity = 256;
+// How long a login waits for the launcher's answer to its account; no answer counts as a refusal.
+constexpr UINT LauncherAnswerTimeoutMs = 5000;
 
 // The bytes of one character in the ANSI code page (0 when it has none).
 size_t AnsiSize(std::wstring_view character) {
@@ -165,12 +168,14 @@ void CLoginDlg::LoadGame(const std::wstring& url) {
     data.dwData = 0;
     data.cbData = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
     data.lpData = const_cast<wchar_t*>(text.c_str());
-    // No launcher window: nobody can register the account, so the login cannot go on.
-    HWND launcher = LauncherWindow();
-    const LRESULT accepted =
-        launcher ? ::SendMessageW(launcher, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)) : 0;
+    // No launcher window, or one that does not answer in time: nobody can register the account, so
+    // the login cannot go on. Only a launcher that answered "no" has the account open already.
+    const CForeignWnd launcher(LauncherWindow());
+    LRESULT accepted = 0;
+    const bool answered = launcher.SendMessage(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), &accepted,
+                                               LauncherAnswerTimeoutMs);
     if (!accepted) {
-        if (launcher) {
+        if (answered) {
             const std::wstring message = DuplicateLoginText(account);
             ShowMessageBox(MB_OK, product::Caption, message.c_str(), nullptr);
         }
@@ -190,8 +195,7 @@ void CLoginDlg::Minimize() {
         ::ShowWindow(GetParent(), SW_MINIMIZE);
         return;
     }
-    if (HWND launcher = LauncherWindow())
-        ::ShowWindow(launcher, SW_MINIMIZE);
+    CForeignWnd(LauncherWindow()).ShowWindow(SW_MINIMIZE); // queued: a hung launcher cannot hang the login
 }
 
 void CLoginDlg::OpenSignIn(const std::wstring& url, AuthProvider provider) {

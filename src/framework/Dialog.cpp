@@ -1,6 +1,7 @@
 // CDialog: template-based dialogs, their modal loop and the centring of modal dialogs.
 #include "framework/Dialog.h"
 
+#include "framework/ForeignWnd.h"
 #include "framework/WinApp.h"
 
 namespace zarn {
@@ -11,6 +12,21 @@ BOOL PreTranslate(MSG* msg) {
     if (CWinApp* app = AfxGetApp())
         return app->PreTranslateMessage(msg);
     return CWnd::WalkPreTranslateTree(msg);
+}
+
+// Enabling or disabling a window waits for its thread (WM_ENABLE): an owner in another process (the
+// launcher of a login or a game dialog) is only asked once it answers, so a hung one cannot hang this
+// dialog. True when the state was changed.
+bool SetOwnerEnabled(HWND owner, bool enable) {
+    if (!IsWindowOfThisProcess(owner))
+        return CForeignWnd(owner).EnableWindow(enable);
+    ::EnableWindow(owner, enable ? TRUE : FALSE);
+    return true;
+}
+
+// Whether the owner can be activated without waiting on a thread that may hang.
+bool OwnerAnswers(HWND owner) {
+    return IsWindowOfThisProcess(owner) || CForeignWnd(owner).Answers();
 }
 
 } // namespace
@@ -67,9 +83,7 @@ INT_PTR CDialog::DoModal() {
         Modal_ = false;
         return -1;
     }
-    const bool disableOwner = Owner_ && ::IsWindowEnabled(Owner_);
-    if (disableOwner)
-        ::EnableWindow(Owner_, FALSE);
+    const bool disableOwner = Owner_ && ::IsWindowEnabled(Owner_) && SetOwnerEnabled(Owner_, false);
     if (!Ending_) {
         ::ShowWindow(wnd, SW_SHOWNORMAL);
         ::SetForegroundWindow(wnd);
@@ -90,10 +104,11 @@ INT_PTR CDialog::DoModal() {
         ::DispatchMessageW(&msg);
     }
 
-    if (disableOwner)
-        ::EnableWindow(Owner_, TRUE);
+    // The owner is enabled again (when this dialog disabled it) and given back the activation, each
+    // only while it answers.
+    const bool reenabled = !disableOwner || SetOwnerEnabled(Owner_, true);
     if (::IsWindow(wnd)) {
-        if (Owner_ && ::GetActiveWindow() == wnd)
+        if (Owner_ && ::GetActiveWindow() == wnd && reenabled && (disableOwner || OwnerAnswers(Owner_)))
             ::SetActiveWindow(Owner_);
         ::DestroyWindow(wnd);
     }

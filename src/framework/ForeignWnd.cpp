@@ -38,8 +38,19 @@ bool CForeignWnd::SendMessage(UINT msg, WPARAM w, LPARAM l, LRESULT* result, UIN
     return answered;
 }
 
+bool CForeignWnd::Answers(UINT timeoutMs) const {
+    return SendMessage(WM_NULL, 0, 0, nullptr, timeoutMs);
+}
+
+bool CForeignWnd::EnableWindow(bool enable, UINT timeoutMs) const {
+    if (!Answers(timeoutMs))
+        return false;
+    ::EnableWindow(Wnd_, enable ? TRUE : FALSE);
+    return true;
+}
+
 BOOL CForeignWnd::SetParent(HWND parent, UINT timeoutMs) const {
-    if (!SendMessage(WM_NULL, 0, 0, nullptr, timeoutMs))
+    if (!Answers(timeoutMs))
         return FALSE;
     ::SetLastError(ERROR_SUCCESS);
     return ::SetParent(Wnd_, parent) != nullptr || ::GetLastError() == ERROR_SUCCESS;

@@ -27,6 +27,11 @@ class CForeignWnd {
     // Sends and waits at most timeoutMs, or not at all when the window's thread is known to hang;
     // false when no answer came (*result is then 0).
     bool SendMessage(UINT msg, WPARAM w, LPARAM l, LRESULT* result, UINT timeoutMs = DefaultTimeoutMs) const;
+    // Whether the window's thread answers (a WM_NULL) within timeoutMs.
+    bool Answers(UINT timeoutMs = DefaultTimeoutMs) const;
+    // Enables or disables the window. EnableWindow waits for the window's thread (WM_ENABLE), so it is
+    // only called once the thread has answered a probe; false when it did not.
+    bool EnableWindow(bool enable, UINT timeoutMs = DefaultTimeoutMs) const;
     // Re-parents the window (null: to the desktop). SetParent waits for the window's thread, so it is
     // only called once the thread has answered a probe; FALSE when it did not.
     BOOL SetParent(HWND parent, UINT timeoutMs = DefaultTimeoutMs) const;

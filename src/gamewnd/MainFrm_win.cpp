@@ -6,6 +6,7 @@
 #include "dialogs/FavDlg_win.h"
 #include "framework/ForeignWnd.h"
 #include "framework/WinApp.h"
+#include "framework/HiddenWindows.h"
 #include "gamewnd/GameWindow_win.h"
 #include "gamewnd/GmWndView_win.h"
 #include "mute/SoundMute_win.h"
@@ -18,6 +19,7 @@ namespace zarn {
 namespace {
 
 SoundStateFilter AppliedSoundState; // the process's last applied sound state
+HiddenWindows BossHidden;           // this process's windows the launcher's boss key put away
 
 // A top-level system box of this process with this title.
 HWND FindOwnBox(const wchar_t* title) {
@@ -73,6 +75,17 @@ LRESULT CMainFrame::LoadHotKeysIntoGlobals() {
     return 0;
 }
 
+// The launcher's boss key: this process's own windows (a box, the favourites dialog) go with the
+// launcher and come back as they were.
+LRESULT CMainFrame::OnBossKey(bool hide) {
+    if (hide)
+        BossHidden.Hide(GetSafeHwnd());
+    else
+        BossHidden.Restore();
+    testbuild::Note(hide ? L"boss hide" : L"boss show");
+    return 0;
+}
+
 LRESULT CMainFrame::ApplySoundState(WPARAM state) {
     if (!AppliedSoundState.ShouldApply(state))
         return 0;
@@ -123,6 +136,8 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         return ApplySoundState(w);
     case UM_RELOADHOTKEYS:
         return LoadHotKeysIntoGlobals();
+    case UM_BOSSKEY:
+        return OnBossKey(w != 0);
     default:
         return CFrameWnd::WindowProc(msg, w, l);
     }

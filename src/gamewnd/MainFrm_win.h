@@ -25,6 +25,7 @@ class CMainFrame : public CFrameWnd {
   private:
     void OnTimer(UINT_PTR id);
     LRESULT ApplySoundState(WPARAM state);
+    LRESULT OnBossKey(bool hide);
     LRESULT LoadHotKeysIntoGlobals();
     void RunFavourites();
     void DestroyBrowserMessageBox();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/Program_win.h"
 #include "app/Urls.h"
@@ -25,6 +26,10 @@ namespace {
 
 ModifierTracker HookModifiers; // the modifiers as the hook's own events left them
 HHOOK HookHandle = nullptr;    // for CallNextHookEx; owned by the launcher's UniqueHook
+
+bool PhysicallyDown(int virtualKey) {
+    return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
 
 DWORD ProcessIdOf(const UniqueHandle& process) {
     return process ? ::GetProcessId(process.get()) : 0;
@@ -68,13 +73,19 @@ void OnHookedKey(int code, WPARAM w, LPARAM l) {
     const bool down = w == WM_KEYDOWN || w == WM_SYSKEYDOWN;
     const bool up = w == WM_KEYUP || w == WM_SYSKEYUP;
     const int vk = static_cast<int>(key->vkCode);
+    // The followed modifiers can disagree with the keyboard when an event never reached the hook: they
+    // are read again on every modifier event and whenever a key-down finds one the keyboard denies.
+    // Inside the hook the physical state is that of the moment before this event.
+    if ((down || up) && (ModifierTracker::IsModifier(vk) || (down && HookModifiers.Denied(PhysicallyDown))))
+        HookModifiers.Resync(PhysicallyDown);
     if (down && TheLauncher && !TheLauncher->Tabs.Empty()) {
         const int mask = HookModifiers.Mask();
         if (MatchesHotKey(TheLauncher->BossKey, vk, mask))
-            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED, CPlexo3Dlg::BossKeyAction, 0);
+            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED,
+                           CPlexo3Dlg::BossKeyAction, 0);
         else if (MatchesHotKey(TheLauncher->SoundKey, vk, mask))
-            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED, CPlexo3Dlg::SoundKeyAction,
-                           0);
+            ::PostMessageW(TheLauncher->GetSafeHwnd(), CPlexo3Dlg::UM_HOTKEYPRESSED,
+                           CPlexo3Dlg::SoundKeyAction, 0);
     }
     if (down || up)
         HookModifiers.OnKey(vk, down);
@@ -102,7 +113,8 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM w, LPARAM l) {
 void NoteHookTimes(std::vector<float> times) {
     if (!testbuild::Enabled() || times.empty())
         return;
-    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2), times.end());
+    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2),
+                     times.end());
     const float median = times[times.size() / 2];
     const float maximum = *std::max_element(times.begin(), times.end());
     wchar_t line[96] = {};
@@ -114,11 +126,7 @@ void NoteHookTimes(std::vector<float> times) {
 } // namespace
 
 void CPlexo3Dlg::InstallKeyboardHook() {
-    HookModifiers = ModifierTracker();
-    const int held[] = {VK_CONTROL, VK_SHIFT, VK_MENU};
-    for (int vk : held)
-        if (::GetAsyncKeyState(vk) & 0x8000)
-            HookModifiers.OnKey(vk, true);
+    HookModifiers.Resync(PhysicallyDown);
     KeyboardHook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, AfxGetInstanceHandle(), 0));
     HookHandle = KeyboardHook.get();
 }
@@ -148,6 +156,7 @@ void CPlexo3Dlg::StartGameWindowProcess() {
     StartedProcess started;
     if (!StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
         return;
+    Processes.Watch(started.Process.get());
     PendingGameProcess = std::move(started.Process);
 }
 
@@ -155,8 +164,79 @@ void CPlexo3Dlg::StartGameHallProcess() {
     std::wstring command = L"\"" + GameProgramPath() + L"\" /gmhall /";
     command += std::to_wstring(WindowHandleValue(GetSafeHwnd()));
     StartedProcess started;
-    if (StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
-        HallProcess = std::move(started.Process); // kept until its frame registers
+    if (!StartProcess(nullptr, command, SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started))
+        return;
+    Processes.Watch(started.Process.get());
+    HallProcess = std::move(started.Process); // kept until its frame registers
+}
+
+// A login that ended without an account (it said so, or its process ended without a word): the first
+// one ends the launcher, a later one only the wait for it, with the title it may have sent. False when
+// no login was waited for.
+bool CPlexo3Dlg::OnLoginCancelled() {
+    if (Tabs.Empty()) {
+        ExitLauncher();
+        return true;
+    }
+    if (!PendingGameProcess)
+        return false;
+    PendingGameProcess.reset();
+    Tabs.DropWaitingTitle();
+    return true;
+}
+
+// A process of this launcher ended. A pending login that ended without a word was cancelled. A process
+// that ended with a modal window over the launcher (a login, a game's favourites or message box) can no
+// longer enable it again: the launcher does so once nothing else holds it.
+void CPlexo3Dlg::OnProcessEnded(DWORD pid) {
+    Closing.erase(
+        std::remove_if(Closing.begin(), Closing.end(), [pid](const ClosingTab& c) { return c.Pid == pid; }),
+        Closing.end());
+    Processes.Forget(pid);
+    if (pid == ProcessIdOf(HallProcess))
+        HallProcess.reset();
+    if (pid == ProcessIdOf(PendingGameProcess))
+        OnLoginCancelled();
+    EnableUnlessHeld(pid);
+}
+
+namespace {
+
+struct ModalSearch {
+    HWND Launcher;
+    HWND DropDown;
+    DWORD Ended;
+    bool Held;
+};
+
+// A window owned by the launcher that holds it disabled: a dialog of this process other than the
+// drop-down (a message box, the settings), or any window of another live process (a login, a dialog
+// of a game).
+BOOL CALLBACK FindModalOverLauncher(HWND wnd, LPARAM parameter) {
+    auto* search = reinterpret_cast<ModalSearch*>(parameter);
+    if (::GetWindow(wnd, GW_OWNER) != search->Launcher || wnd == search->DropDown)
+        return TRUE;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid == search->Ended)
+        return TRUE;
+    wchar_t className[16] = {};
+    ::GetClassNameW(wnd, className, 16);
+    if (pid == ::GetCurrentProcessId() && std::wstring(className) != L"#32770")
+        return TRUE;
+    search->Held = true;
+    return FALSE;
+}
+
+} // namespace
+
+void CPlexo3Dlg::EnableUnlessHeld(DWORD endedPid) {
+    if (Exiting || ::IsWindowEnabled(GetSafeHwnd()))
+        return;
+    ModalSearch search{GetSafeHwnd(), AccountDialog.GetSafeHwnd(), endedPid, false};
+    ::EnumWindows(FindModalOverLauncher, reinterpret_cast<LPARAM>(&search));
+    if (!search.Held)
+        ::EnableWindow(GetSafeHwnd(), TRUE);
 }
 
 bool CPlexo3Dlg::IsTabOrHall(HWND window) const {
@@ -222,7 +302,7 @@ LRESULT CPlexo3Dlg::OnAddAccountChoice(WPARAM) {
     const int choice = AccountDialog.TakeAnswer();
     if (choice == 1) {
         if (Tabs.Count() >= MaxTabs)
-            ShowMessageBox(MB_OK, product::Caption, L"当前窗体只支持3个游戏页", GetSafeHwnd());
+            Ask(MB_OK, L"当前窗体只支持3个游戏页");
         else
             StartGameWindowProcess();
     } else if (choice == 0) {
@@ -257,9 +337,12 @@ void CPlexo3Dlg::ShowTab(HWND window) {
             frame.ShowWindow(SW_HIDE);
             continue;
         }
-        frame.MoveWindow(GameAreaRect());
+        // On top of the others: a hung tab cannot hide, and the shown one covers it.
+        const RECT area = GameAreaRect();
+        frame.SetWindowPos(HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                           SWP_NOACTIVATE);
         frame.ShowWindow(SW_SHOW);
-        ::SetForegroundWindow(tab);
+        ActivateTab(tab);
         if (HallWindow && ::IsWindowVisible(HallWindow))
             CForeignWnd(HallWindow).ShowWindow(SW_HIDE);
     }
@@ -288,7 +371,7 @@ void CPlexo3Dlg::CloseTab(int i) {
     }
     const HWND window = Tabs.WindowAt(i);
     const std::wstring question = L"确定要退出账号：" + Tabs.TitleAt(i) + L" ?";
-    const int answer = ShowMessageBox(MB_YESNO, product::Caption, question.c_str(), GetSafeHwnd());
+    const int answer = Ask(MB_YESNO, question);
     // The tabs may have changed while the question was open: act on the tab asked about, wherever it
     // is now, and on nothing if it went.
     i = -1;
@@ -310,8 +393,10 @@ void CPlexo3Dlg::CloseTab(int i) {
     ShowTab(Tabs.WindowAt(next));
     CurrentTab = next;
     const CForeignWnd frame(window);
-    frame.SetParent(nullptr);
+    if (!Responses.NotResponding(window))
+        frame.SetParent(nullptr);
     frame.PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    WatchClosingTab(window);
     HotTab = HotCloseState = -1;
     InvalidateStripRect(ToRect(tabstrip::StripRectWithFreedSlot(Tabs.Count())));
 }
@@ -325,6 +410,7 @@ void CPlexo3Dlg::ExitLauncher() {
     if (Exiting)
         return;
     Exiting = true;
+    ReleaseInputFromHungFrames();
     if (PendingGameProcess)
         ::TerminateProcess(PendingGameProcess.get(), 0);
     PendingGameProcess.reset();
@@ -332,6 +418,10 @@ void CPlexo3Dlg::ExitLauncher() {
     HookHandle = nullptr;
     NoteHookTimes(std::move(HookMicroseconds));
     for (HWND tab : Tabs.TabWindows()) {
+        if (Responses.NotResponding(tab)) {
+            EndFrameProcess(tab); // it would neither take the close nor see the launcher go
+            continue;
+        }
         const CForeignWnd frame(tab);
         frame.SetParent(nullptr);
         frame.ShowWindow(SW_HIDE);
@@ -362,6 +452,7 @@ std::wstring CPlexo3Dlg::BossKeyText() const {
 }
 
 void CPlexo3Dlg::RunSettingsDialog() {
+    ReleaseInputFromHungFrames();
     CSettingDlg settings(GetSafeHwnd());
     CurrentModalDialog = &settings;
     settings.DoModal();

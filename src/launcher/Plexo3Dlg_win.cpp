@@ -50,6 +50,8 @@ enum SkinImage : UINT {
 constexpr UINT UM_UPDATECHECKED = WM_APP + 0x102;
 // Posted to itself by the set-up: start the first login.
 constexpr UINT UM_STARTLOGIN = WM_APP + 0x104;
+// Posted by the process watch: wParam, a process this launcher started, has ended.
+constexpr UINT UM_PROCESSENDED = WM_APP + 0x105;
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF Magenta = RGB(255, 0, 255);
 
@@ -57,21 +59,9 @@ UniqueBitmap Skin(UINT id) {
     return UniqueBitmap(LoadSkinImage(AfxGetInstanceHandle(), id));
 }
 
-struct UpdateCheckJob {
-    std::shared_ptr<PostTarget> Target;
-    UpdateState* Update;
-};
-
-DWORD WINAPI UpdateCheckThread(void* parameter) {
-    std::unique_ptr<UpdateCheckJob> job(static_cast<UpdateCheckJob*>(parameter));
-    const int differs = CheckForUpdate(*job->Update, true);
-    job->Target->Post(UM_UPDATECHECKED, differs ? 1 : 0, 0);
-    return 0;
-}
-
 } // namespace
 
-CPlexo3Dlg::CPlexo3Dlg(UpdateState& update) : CDlgEx(IDD_PLEXO3_DIALOG), Update(update) {
+CPlexo3Dlg::CPlexo3Dlg() : CDlgEx(IDD_PLEXO3_DIALOG) {
     CenterWhenOpened = false; // it starts as 1 x 1 at the screen origin
     Icon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(128));
     TheLauncher = this;
@@ -105,6 +95,7 @@ BOOL CPlexo3Dlg::OnInitDialog() {
     ::GetVersionExW(&OsVersion);
 #pragma GCC diagnostic pop
     SetupSkin();
+    Processes.Start(GetSafeHwnd(), UM_PROCESSENDED);
     // The first login starts once the window is up: starting a process takes longer than the rest of
     // the set-up.
     PostMessage(UM_STARTLOGIN);
@@ -211,17 +202,39 @@ bool CPlexo3Dlg::OnWindowPosChanging(WINDOWPOS& pos) {
 }
 
 void CPlexo3Dlg::ToggleLauncherVisible() {
+    ReleaseInputFromHungFrames();
     if (::IsWindowVisible(GetSafeHwnd())) {
-        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
-        if (AccountDialog.GetSafeHwnd())
-            ::ShowWindow(AccountDialog.GetSafeHwnd(), SW_HIDE);
+        // Everything of the program goes: a menu closes, the settings dialog ends as cancelled, the
+        // launcher's other windows (an open question, the drop-down) are put away as they are, and
+        // every game process puts away its own.
+        ::EndMenu();
         if (CurrentModalDialog && CurrentModalDialog->GetSafeHwnd() &&
             ::IsWindowVisible(CurrentModalDialog->GetSafeHwnd()))
             CurrentModalDialog->EndDialog(IDCANCEL);
+        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
+        BossHidden.Hide(GetSafeHwnd());
+        for (HWND frame : Frames())
+            CForeignWnd(frame).PostMessage(UM_BOSSKEY, 1, 0);
         return;
     }
-    ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
+    if (::IsIconic(GetSafeHwnd())) {
+        ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
+    } else {
+        // Shown without painting at once: painting now would wait for every frame's thread, a hung one
+        // among them; each window paints when its own thread gets to it.
+        ::SetWindowPos(GetSafeHwnd(), nullptr, 0, 0, 0, 0,
+                       SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                           SWP_NOREDRAW | SWP_DEFERERASE);
+        ::RedrawWindow(GetSafeHwnd(), nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    const HWND restored = BossHidden.Restore();
+    for (HWND frame : Frames())
+        CForeignWnd(frame).PostMessage(UM_BOSSKEY, 0, 0);
     BringWindowToFront();
+    // An open question of the launcher takes the keyboard back (the launcher is disabled under it).
+    if (restored && !::IsWindowEnabled(GetSafeHwnd()))
+        ::SetForegroundWindow(restored);
 }
 
 void CPlexo3Dlg::BringWindowToFront() {
@@ -230,14 +243,16 @@ void CPlexo3Dlg::BringWindowToFront() {
     const DWORD thisThread = ::GetCurrentThreadId();
     const bool attach = foregroundThread != 0 && foregroundThread != thisThread &&
                         ::AttachThreadInput(thisThread, foregroundThread, TRUE);
-    ::SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ::SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Without erasing at once, which would wait for every frame's thread (see ToggleLauncherVisible).
+    ::SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_DEFERERASE);
+    ::SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_DEFERERASE);
     ::SetForegroundWindow(wnd);
     if (attach)
         ::AttachThreadInput(thisThread, foregroundThread, FALSE);
 }
 
 void CPlexo3Dlg::ShowLauncherMenu(bool trayVariant) {
+    ReleaseInputFromHungFrames();
     UniqueMenu menu(::CreatePopupMenu());
     if (!menu)
         return;
@@ -276,7 +291,7 @@ void CPlexo3Dlg::RunMenuCommand(UINT_PTR id) {
         // The thread is not waited for: the message shows while it may still run.
         if (HANDLE thread = ::CreateThread(nullptr, 0, CacheCleanupThread, nullptr, 0, nullptr))
             ::CloseHandle(thread);
-        ShowMessageBox(MB_OK, product::Caption, L"缓存清除完毕！", GetSafeHwnd());
+        Ask(MB_OK, L"缓存清除完毕！");
         break;
     case MenuUpdate:
         StartUpdateCheck();
@@ -293,20 +308,16 @@ void CPlexo3Dlg::RunMenuCommand(UINT_PTR id) {
 }
 
 // The forced check reads the update configuration from the network: it runs on a thread of its
-// own, so the tabs keep their sound and the window keeps painting, and posts its answer back.
+// own, so the tabs keep their sound and the window keeps painting, and posts its answer back. Its
+// thread writes nothing of this process: the update process started on a difference checks again.
 void CPlexo3Dlg::StartUpdateCheck() {
     if (UpdateCheckTarget)
         return; // one check at a time
     UpdateCheckTarget = std::make_shared<PostTarget>(GetSafeHwnd());
-    auto* job = new UpdateCheckJob{UpdateCheckTarget, &Update};
-    HANDLE thread = ::CreateThread(nullptr, 0, UpdateCheckThread, job, 0, nullptr);
-    if (!thread) {
-        delete job;
+    if (!zarn::StartUpdateCheck(UpdateCheckTarget, UM_UPDATECHECKED, ProgramPath())) {
         UpdateCheckTarget.reset();
         OnUpdateChecked(false);
-        return;
     }
-    ::CloseHandle(thread);
 }
 
 void CPlexo3Dlg::OnUpdateChecked(bool differs) {
@@ -316,7 +327,7 @@ void CPlexo3Dlg::OnUpdateChecked(bool differs) {
         ExitLauncher();
         return;
     }
-    ShowMessageBox(MB_OK, product::Caption, L"已经是最新版本，无需进行更新。", GetSafeHwnd());
+    Ask(MB_OK, L"已经是最新版本，无需进行更新。");
 }
 
 void CPlexo3Dlg::StartUpdateProcess() {
@@ -350,6 +361,8 @@ void CPlexo3Dlg::OnTrayNotify(LPARAM mouseMessage) {
 
 void CPlexo3Dlg::OnTimer() {
     BroadcastSoundState(SoundMuted);
+    CheckFramesAnswer();
+    EndTabsThatDidNotClose();
     if (SoundMuted != ShownSoundState) {
         ShownSoundState = SoundMuted;
         SoundButton.SetImage(SoundMuted ? MutedImage.get() : SoundOnImage.get(), TRUE);
@@ -364,6 +377,7 @@ void CPlexo3Dlg::OnTimer() {
 }
 
 void CPlexo3Dlg::OpenAccountDialog() {
+    ReleaseInputFromHungFrames();
     if (!AccountDialog.GetSafeHwnd() && !AccountDialog.Create(GetSafeHwnd()))
         return;
     const RECT link = AccountLink.GetWindowRect();
@@ -384,17 +398,12 @@ BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
     }
     if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_SPACE))
         return TRUE;
+    if (msg->message == WM_SYSCOMMAND && msg->hwnd == GetSafeHwnd())
+        ReleaseInputFromHungFrames(); // minimising, closing and the rest change the activation
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_CLOSE && msg->hwnd == GetSafeHwnd()) {
         if (msg->lParam == ProgramMadeMark) {
-            // A login that was cancelled: the first ends the launcher, later ones only their wait.
-            if (Tabs.Empty()) {
-                ExitLauncher();
+            if (OnLoginCancelled())
                 return TRUE;
-            }
-            if (PendingGameProcess) {
-                PendingGameProcess.reset();
-                return TRUE;
-            }
         } else if (msg->lParam == 0 && Tabs.Empty()) {
             if (PendingGameProcess)
                 ::TerminateProcess(PendingGameProcess.get(), 0);
@@ -428,7 +437,7 @@ BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
 void CPlexo3Dlg::OnCancel() {
     ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::SetWindowPos(GetSafeHwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (ShowMessageBox(MB_YESNO, product::Caption, L"窗口即将关闭，确定要退出游戏？", GetSafeHwnd()) == IDYES)
+    if (Ask(MB_YESNO, L"窗口即将关闭，确定要退出游戏？") == IDYES)
         ExitLauncher();
 }
 
@@ -484,6 +493,21 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
             }
         }
         break;
+    case WM_MOUSEACTIVATE:
+        ReleaseInputFromHungFrames(); // the click activates the launcher next
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(w) == WA_INACTIVE) {
+            LastFocus = ::GetFocus(); // what the dialog's own handling saves and gives the focus back to
+            break;
+        }
+        if (!MayRestoreFocus())
+            return 0;
+        break;
+    case WM_SETFOCUS:
+        if (!MayRestoreFocus())
+            return 0;
+        break;
     case WM_ERASEBKGND:
         if (PaintWithTabs(reinterpret_cast<HDC>(w)))
             return TRUE;
@@ -509,6 +533,10 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         OnHotKeyPressed(w);
         return 0;
     }
+    if (msg == UM_PROCESSENDED) {
+        OnProcessEnded(static_cast<DWORD>(w));
+        return 0;
+    }
     if (msg == UM_STARTLOGIN) {
         StartGameWindowProcess();
         return 0;
@@ -527,8 +555,8 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
     return CDlgEx::WindowProc(msg, w, l);
 }
 
-void RunLauncherWindow(UpdateState& update) {
-    CPlexo3Dlg launcher(update);
+void RunLauncherWindow() {
+    CPlexo3Dlg launcher;
     launcher.DoModal();
 }
 

@@ -14,15 +14,17 @@
 #include "framework/Controls.h"
 #include "framework/ForeignWnd.h"
 #include "framework/Handle.h"
+#include "framework/HiddenWindows.h"
+#include "launcher/ProcessWatch_win.h"
 #include "protocol/HotKey.h"
 #include "launcher/TabList.h"
+#include "launcher/TabResponses.h"
 #include "skin/BtnEx_win.h"
 #include "skin/DlgEx_win.h"
 #include "skin/StaticEx_win.h"
 
 namespace zarn {
 
-struct UpdateState;
 class CDialog;
 class PostTarget;
 
@@ -32,7 +34,7 @@ inline constexpr UINT LauncherTimerMs = 400;
 
 class CPlexo3Dlg : public CDlgEx {
   public:
-    explicit CPlexo3Dlg(UpdateState& update);
+    CPlexo3Dlg();
     ~CPlexo3Dlg() override;
 
     // The window actions the hot keys and the tray use.
@@ -74,6 +76,8 @@ class CPlexo3Dlg : public CDlgEx {
     UniqueHandle PendingGameProcess;
     // The hall process started last, until its frame registers.
     UniqueHandle HallProcess;
+    // Every game-window process this launcher started, while it runs.
+    ProcessWatch Processes;
     TabList<HWND> Tabs; // TabWindows and TabTitles, kept in step
     CImageList TabImages;
     CImageList CloseImages;
@@ -119,6 +123,25 @@ class CPlexo3Dlg : public CDlgEx {
     void InstallKeyboardHook();
     bool HandleStripMouse(UINT msg, WPARAM w, LPARAM l, LRESULT& result);
     void OnUpdateChecked(bool differs);
+    bool OnLoginCancelled();
+    void OnProcessEnded(DWORD pid);
+    void EnableUnlessHeld(DWORD endedPid);
+    // A message box of the launcher (caption "MirelCorvale"), once no hung frame holds the input.
+    int Ask(UINT type, const std::wstring& text);
+    // Whether the game frames (the tabs and the hall) answer; see FrameResponses_win.cpp.
+    std::vector<HWND> Frames() const;
+    HWND FrameOfWindow(HWND window) const;
+    void CheckFramesAnswer();
+    void OnFrameAnswered(HWND frame);
+    bool FrameAnswers(HWND frame);
+    void OnFrameStoppedAnswering(HWND frame);
+    void ReleaseInputFromHungFrames();
+    void ActivateTab(HWND tab);
+    bool MayRestoreFocus();
+    void EndFrameProcess(HWND frame);
+    void WatchClosingTab(HWND tab);
+    void EndTabsThatDidNotClose();
+    static void CALLBACK FrameAnswered(HWND frame, UINT, ULONG_PTR, LRESULT);
     RECT GameAreaRect() const;
     void MoveToGameArea(HWND window) const;
     bool IsTabOrHall(HWND window) const;
@@ -144,8 +167,16 @@ class CPlexo3Dlg : public CDlgEx {
     bool Exiting = false;
     bool Running = false; // a game window has registered: maximised, tray icon, timer
     UniqueHook KeyboardHook;
+    TabResponses<HWND> Responses;
+    HiddenWindows BossHidden;           // the launcher's windows the boss key put away
+    HWND LastFocus = nullptr;           // the focus when the launcher was last deactivated
+    std::vector<DWORD> DetachedThreads; // frames' threads whose input was taken off the launcher's
+    struct ClosingTab {
+        DWORD Pid;
+        DWORD Since;
+    };
+    std::vector<ClosingTab> Closing;               // closed tabs whose processes have not ended yet
     std::shared_ptr<PostTarget> UpdateCheckTarget; // where a running update check reports
-    UpdateState& Update;                           // what the update check fills
 };
 
 // The one launcher window of this process (the keyboard hook uses it); null when there is none.
@@ -154,6 +185,6 @@ extern CPlexo3Dlg* TheLauncher;
 extern CDialog* CurrentModalDialog;
 
 // Shows the launcher window modally; returns when it closes.
-void RunLauncherWindow(UpdateState& update);
+void RunLauncherWindow();
 
 } // namespace zarn

@@ -32,6 +32,13 @@ template <typename Window> class TabList {
     int Count() const { return static_cast<int>(Windows.size()); }
     bool Empty() const { return Windows.empty(); }
     Window WindowAt(int i) const { return Valid(i) ? Windows[i] : Window{}; }
+    // The index of the window's tab, or -1.
+    int IndexOf(Window window) const {
+        for (int i = 0; i < Count(); ++i)
+            if (Windows[static_cast<size_t>(i)] == window)
+                return i;
+        return -1;
+    }
     // The title shown on tab i (empty for a frame that came without one).
     std::wstring TitleAt(int i) const { return Valid(i) ? Titles[i] : std::wstring(); }
     const std::vector<Window>& TabWindows() const { return Windows; }
@@ -50,10 +57,12 @@ template <typename Window> class TabList {
     bool AcceptTitle(const std::wstring& title) {
         if (HasTitle(title))
             return false;
-        Titles.resize(Windows.size()); // an earlier title whose frame never came goes
+        DropWaitingTitle(); // an earlier title whose frame never came goes
         Titles.push_back(title);
         return true;
     }
+    // Forgets the title that waits for its frame, if any: its login ended without one.
+    void DropWaitingTitle() { Titles.resize(Windows.size()); }
     // Appends a registered frame; the index of its tab.
     int Register(Window window) {
         Windows.push_back(window);

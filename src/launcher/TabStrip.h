@@ -37,6 +37,8 @@ int TabImage(int i, int currentTab, int hotTab);
 // 160 pixels.
 std::wstring DisplayTitle(const std::wstring& title, int measuredWidth);
 
+// What follows the title of a tab whose game does not answer.
+inline constexpr const wchar_t* NotRespondingMark = L"(未响应)";
 // The minimum window size with n tabs (none with 0). Apply gives the size to use for a proposed one
 // and whether it had to change.
 struct Size {

@@ -35,6 +35,17 @@ void CPlexo3Dlg::DrawTabs(HDC dc) {
                     DT_CALCRECT | DT_SINGLELINE);
         const std::wstring shown = tabstrip::DisplayTitle(title, measured.right - measured.left);
         RECT box = ToRect(tabstrip::TitleRect(i));
+        if (Responses.NotResponding(Tabs.WindowAt(i))) {
+            // The mark keeps its place at the end of the title's room; the title gives way to it.
+            RECT mark{0, 0, 0, 0};
+            ::DrawTextW(dc, tabstrip::NotRespondingMark, -1, &mark, DT_CALCRECT | DT_SINGLELINE);
+            RECT markBox = box;
+            ::DrawTextW(dc, tabstrip::NotRespondingMark, -1, &markBox, DT_SINGLELINE | DT_RIGHT);
+            box.right -= mark.right - mark.left + 4;
+            ::DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box,
+                        DT_SINGLELINE | DT_END_ELLIPSIS);
+            continue;
+        }
         ::DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box, DT_SINGLELINE);
     }
 }

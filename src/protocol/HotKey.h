@@ -27,6 +27,25 @@ class ModifierTracker {
         const unsigned generic = (bit & ShiftBits) ? 0x1 : (bit & CtrlBits) ? 0x8 : 0x40;
         Held = down ? (Held | bit) : (Held & ~(bit | generic));
     }
+    // Whether the physical state denies a modifier followed as held: none of its codes is down.
+    // isDown(virtualKey) reads the physical state.
+    template <typename IsDown> bool Denied(IsDown isDown) const {
+        for (const Group& g : Groups)
+            if ((Held & g.Bits) && !isDown(g.Generic) && !isDown(g.Left) && !isDown(g.Right))
+                return true;
+        return false;
+    }
+    // Follows the physical state from now on: an event the stream lost (a key-up on another desktop, a
+    // hook call the system gave up on) no longer counts.
+    template <typename IsDown> void Resync(IsDown isDown) {
+        Held = 0;
+        for (const Group& g : Groups)
+            for (int vk : {g.Generic, g.Left, g.Right})
+                if (isDown(vk))
+                    Held |= BitOf(vk);
+    }
+    // Whether the code is one of the followed modifiers.
+    static bool IsModifier(int virtualKey) { return BitOf(virtualKey) != 0; }
     // Alt 1, Ctrl 2, Shift 4.
     int Mask() const {
         int mask = 0;
@@ -41,6 +60,12 @@ class ModifierTracker {
 
   private:
     static constexpr unsigned ShiftBits = 0x7, CtrlBits = 0x38, AltBits = 0x1C0;
+    struct Group {
+        unsigned Bits;
+        int Generic, Left, Right;
+    };
+    static constexpr Group Groups[] = {
+        {ShiftBits, 0x10, 0xA0, 0xA1}, {CtrlBits, 0x11, 0xA2, 0xA3}, {AltBits, 0x12, 0xA4, 0xA5}};
     static unsigned BitOf(int vk) {
         switch (vk) {
         case 0x10:

@@ -13,6 +13,8 @@ inline constexpr unsigned UM_HOTKEYSCHANGED = WindowMessageUser + 4;    // setti
 inline constexpr unsigned UM_SOUNDSTATE = WindowMessageUser + 5;        // launcher -> tabs (wParam 1: muted)
 inline constexpr unsigned UM_ADDACCOUNTCHOICE = WindowMessageUser + 6;  // drop-down -> launcher (1: tab)
 inline constexpr unsigned UM_RELOADHOTKEYS = WindowMessageUser + 7;     // launcher -> tabs and hall
+inline constexpr unsigned UM_BOSSKEY =
+    WindowMessageUser + 8; // launcher -> tabs and hall (wParam 1: hide, 0: show)
 
 // lParam of a key or system-command message the program posted itself.
 inline constexpr long ProgramMadeMark = 6021;

@@ -16,6 +16,7 @@
 #include "update/ExeCheck.h"
 #include "update/Md5.h"
 #include "update/PendingRenames.h"
+#include "update/PrgsDlg_win.h"
 #include "update/VersionKey.h"
 
 namespace zarn {
@@ -54,6 +55,27 @@ std::wstring FromAnsi(const std::string& text) {
     return out;
 }
 
+// An empty published key means no update; any other difference from the program's own key means one.
+bool PublishedKeyDiffers(const std::wstring& published, const std::wstring& programPath) {
+    return !published.empty() && KeysDiffer(published, VersionKey(programPath));
+}
+
+struct UpdateCheckJob {
+    std::shared_ptr<PostTarget> Target;
+    UINT Message;
+    std::wstring ProgramPath;
+};
+
+DWORD WINAPI UpdateCheckThread(void* parameter) {
+    const std::unique_ptr<UpdateCheckJob> job(static_cast<UpdateCheckJob*>(parameter));
+    std::string key;
+    std::wstring address;
+    FetchUpdateConfig(key, address);
+    const bool differs = PublishedKeyDiffers(FromAnsi(key), job->ProgramPath);
+    job->Target->Post(job->Message, differs ? 1 : 0, 0);
+    return 0;
+}
+
 bool CheckAllowedInThisMode() {
     switch (GetRunMode()) {
     case RunMode::GameShortcut:
@@ -81,8 +103,9 @@ std::wstring VersionKey(const std::wstring& programPath) {
     return VersionKeyOf(Md5OfFile(programPath), product::VersionDigits);
 }
 
-bool FetchUpdateConfig(UpdateState& update, std::string& key) {
+bool FetchUpdateConfig(std::string& key, std::wstring& address) {
     key.clear();
+    address.clear();
     const std::optional<HttpTarget> target = SplitHttpUrl(SkipScheme(UpdateConfigUrl()));
     const std::wstring file = PathBesideProgram(product::UpdateConfigFileName);
     if (!target || file.empty())
@@ -93,7 +116,7 @@ bool FetchUpdateConfig(UpdateState& update, std::string& key) {
     if (!transfer.StreamToFile(*target, file, options))
         return false;
     const std::wstring published = ReadConfigValue(file, L"Zarn", PublishedKeyChars);
-    update.UpdateAddress = ReadConfigValue(file, L"UpdAddr", AddressChars);
+    address = ReadConfigValue(file, L"UpdAddr", AddressChars);
     ::DeleteFileW(file.c_str());
     key = ToAnsi(published, PublishedKeyChars);
     return true;
@@ -103,11 +126,20 @@ int CheckForUpdate(UpdateState& update, bool forced) {
     if (!forced && (!CheckAllowedInThisMode() || !IsUpdateCheckDue()))
         return 0;
     std::string key;
-    FetchUpdateConfig(update, key);
+    FetchUpdateConfig(key, update.UpdateAddress);
     update.UpdateKey = FromAnsi(key);
-    if (update.UpdateKey.empty())
-        return 0;
-    return KeysDiffer(update.UpdateKey, VersionKey(ProgramPath())) ? 1 : 0;
+    return PublishedKeyDiffers(update.UpdateKey, ProgramPath()) ? 1 : 0;
+}
+
+bool StartUpdateCheck(std::shared_ptr<PostTarget> target, UINT message, std::wstring programPath) {
+    auto job =
+        std::make_unique<UpdateCheckJob>(UpdateCheckJob{std::move(target), message, std::move(programPath)});
+    HANDLE thread = ::CreateThread(nullptr, 0, UpdateCheckThread, job.get(), 0, nullptr);
+    if (!thread)
+        return false;
+    job.release(); // the thread's now
+    ::CloseHandle(thread);
+    return true;
 }
 
 bool DownloadAndSwap(UpdateState& update, const std::wstring& programPath) {

@@ -1,11 +1,16 @@
 // The self-update: the published version key, the download of the new program and the file swap.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include <windows.h>
 
 #include "update/PrgsDlg_win.h"
 
 namespace zarn {
+
+class PostTarget;
 
 // What the self-update keeps between its check and its download, one per process.
 struct UpdateState {
@@ -26,9 +31,15 @@ std::string Md5OfFile(const std::wstring& path);
 std::wstring VersionKey(const std::wstring& programPath);
 
 // Fetches "/update/ConfigZarn.htm" into "ConfigZarn.htm" beside the program, reads the published key
-// (into key, as ANSI text of at most 63 bytes) and "UpdAddr" (into update.UpdateAddress), deletes the
-// file. False, with key empty, when the fetch failed.
-bool FetchUpdateConfig(UpdateState& update, std::string& key);
+// (into key, as ANSI text of at most 63 bytes) and "UpdAddr" (into address), deletes the file. False,
+// with both empty, when the fetch failed.
+bool FetchUpdateConfig(std::string& key, std::wstring& address);
+
+// The forced check on a thread of its own, for a window that must not wait for the network: posts
+// (message, 1 when the published key differs from programPath's, else 0, 0) to target. The thread
+// owns everything it reads and writes and touches no object of the process, so it may outlive the
+// window (the target closed) and the application object. False when no thread could be started.
+bool StartUpdateCheck(std::shared_ptr<PostTarget> target, UINT message, std::wstring programPath);
 
 // Downloads the program from UpdateAddress into "NewZarn.exe" beside programPath
 // with the progress dialog and, when it is a program for this machine (IsProgramFile), puts it in

@@ -1,14 +1,16 @@
 // The "/newgm" login of the test build under Wine against a stand-in launcher window: the backdrop,
-// the login page, its app: commands, the WM_COPYDATA question (answered 1 or 0), SC_CLOSE/6021,
-// the QQ and Weibo sign-in windows, the cookie watch and the sweep timer. The test build's page
-// dialogs take "navigate", "complete", "cookie", "httponlycookie" and "box" commands
-// (testbuild/BrowserTestCommands_win.h), which stand in for what the missing HTML engine would do.
+// the login page, its app: commands, the WM_COPYDATA question (answered 1 or 0, or not at all by a
+// hung launcher), SC_CLOSE/6021, the QQ and Weibo sign-in windows, the cookie watch and the sweep
+// timer. The test build's page dialogs take "navigate", "complete", "cookie", "httponlycookie" and
+// "box" commands (testbuild/BrowserTestCommands_win.h), which stand in for what the missing HTML engine
+// would do.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BuildHosts.h"
@@ -83,6 +85,61 @@ class StandInLauncher {
     HWND Wnd;
 };
 
+// A stand-in launcher on a thread of its own that stops taking messages when told, as a hung launcher
+// does, until it is stopped; then it handles what waited and its thread ends, so that Log can be read.
+class HangingLauncher {
+  public:
+    HangingLauncher() : Release(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        Log = LauncherLog{};
+        UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        Thread = std::thread([this, &ready] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = StandInProc;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"ZarnTestHangingLauncher";
+            ::RegisterClassW(&wc);
+            Wnd = ::CreateWindowW(wc.lpszClassName, L"hanging launcher", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                  0, 200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+            ThreadId = ::GetCurrentThreadId();
+            ::SetEvent(ready.get());
+            MSG msg;
+            while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (!msg.hwnd && msg.message == HangMessage) {
+                    ::WaitForSingleObject(Release.get(), INFINITE);
+                    continue;
+                }
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+            ::DestroyWindow(Wnd);
+        });
+        ::WaitForSingleObject(ready.get(), 10000);
+    }
+    ~HangingLauncher() { Stop(); }
+
+    // Returns once the window's thread no longer answers.
+    bool Hang() const {
+        ::PostThreadMessageW(ThreadId, HangMessage, 0, 0);
+        return PumpUntilHung();
+    }
+    void Stop() {
+        if (!Thread.joinable())
+            return;
+        ::SetEvent(Release.get());
+        ::PostThreadMessageW(ThreadId, WM_QUIT, 0, 0); // after everything already queued
+        Thread.join();
+    }
+
+    HWND Wnd = nullptr;
+
+  private:
+    static constexpr UINT HangMessage = WM_APP + 0x60;
+    bool PumpUntilHung() const;
+    UniqueHandle Release;
+    DWORD ThreadId = 0;
+    std::thread Thread;
+};
+
 // Pumps this thread's messages until `done` holds; false on time-out.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
     const DWORD start = ::GetTickCount();
@@ -97,6 +154,13 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
         }
     }
     return true;
+}
+
+bool HangingLauncher::PumpUntilHung() const {
+    return PumpUntil([&] {
+        DWORD_PTR answer = 0;
+        return ::SendMessageTimeoutW(Wnd, WM_NULL, 0, 0, SMTO_NORMAL, 100, &answer) == 0;
+    });
 }
 
 std::wstring TitleOf(HWND wnd) {
@@ -275,6 +339,36 @@ TEST(LoginFlow, ARefusedLoadGameNamesAccountAndServerThenCancels) {
     EXPECT_EQ(Log.SysCommandMark, 6021);
     EXPECT_TRUE(login.Ended());
     EXPECT_FALSE(Log.GameUrlReported);
+}
+
+// A launcher that does not answer cannot hang its login: the account's question waits a few seconds and
+// counts as a refusal, after which the login ends (without claiming that the account is taken) while
+// the launcher still hangs; it hears of the cancel once it takes messages again.
+TEST(LoginFlow, ALauncherThatDoesNotAnswerTheAccountCountsAsRefusing) {
+    HangingLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    ASSERT_TRUE(launcher.Hang());
+    login.Navigate(L"app://loadgame/S5服-《雷霆》双线-abc|" + PortalUrl(L"/zarn/game.html?server=5"));
+    EXPECT_TRUE(login.Ended(60000)) << "the login waited for the hung launcher";
+    launcher.Stop();
+    EXPECT_EQ(Log.SysCommandMark, 6021);
+    EXPECT_FALSE(Log.GameUrlReported);
+}
+
+// The same for the page's minimise: the launcher's minimise is queued for it, and the login goes on
+// with its next command.
+TEST(LoginFlow, MinimizeCannotHangOnALauncherThatDoesNotAnswer) {
+    HangingLauncher launcher;
+    LoginProcess login(launcher.Wnd, 0);
+    ASSERT_TRUE(login.ShowPage());
+    ASSERT_TRUE(launcher.Hang());
+    login.Navigate(L"app://minimize");
+    login.Navigate(L"app://exitgame");
+    EXPECT_TRUE(login.Ended(60000)) << "the login waited for the hung launcher";
+    launcher.Stop();
+    EXPECT_TRUE(Log.Minimized);
+    EXPECT_EQ(Log.SysCommandMark, 6021);
 }
 
 TEST(LoginFlow, CapitalAppIsNoCommandMinimizeInTheFirstWindowKeepsTheLoginAndExitgameEndsIt) {

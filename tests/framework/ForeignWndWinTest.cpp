@@ -69,6 +69,10 @@ TEST(ForeignWindow, ResponsiveProcessAnswersAndFollows) {
     EXPECT_FALSE(HasVisibleStyle(frame.GetSafeHwnd()));
     EXPECT_TRUE(frame.SetParent(nullptr));
     EXPECT_EQ(::GetAncestor(frame.GetSafeHwnd(), GA_PARENT), ::GetDesktopWindow());
+    EXPECT_TRUE(frame.EnableWindow(false));
+    EXPECT_FALSE(::IsWindowEnabled(frame.GetSafeHwnd()));
+    EXPECT_TRUE(frame.EnableWindow(true));
+    EXPECT_TRUE(::IsWindowEnabled(frame.GetSafeHwnd()));
 }
 
 struct HungCalls {
@@ -77,6 +81,7 @@ struct HungCalls {
     bool StillAWindow = false;
     bool Answered = true;
     BOOL Reparented = TRUE;
+    bool Disabled = true;
 };
 
 DWORD WINAPI CallHungWindow(void* parameter) {
@@ -90,6 +95,7 @@ DWORD WINAPI CallHungWindow(void* parameter) {
     LRESULT answer = 0;
     calls->Answered = frame.SendMessage(HelperQuestionMessage, 0, 0, &answer, 500);
     calls->Reparented = frame.SetParent(calls->NewParent, 500);
+    calls->Disabled = frame.EnableWindow(false, 500);
     calls->StillAWindow = frame.IsWindow();
     return 0;
 }
@@ -116,6 +122,8 @@ TEST(ForeignWindow, HungProcessCannotHangTheCaller) {
     EXPECT_TRUE(calls.StillAWindow);
     EXPECT_FALSE(calls.Answered);
     EXPECT_FALSE(calls.Reparented);
+    EXPECT_FALSE(calls.Disabled);
+    EXPECT_TRUE(::IsWindowEnabled(calls.Frame.GetSafeHwnd()));
     EXPECT_EQ(::GetAncestor(calls.Frame.GetSafeHwnd(), GA_PARENT), ::GetDesktopWindow());
 }
 

@@ -15,6 +15,8 @@
 #include "dialogs/FavDlg_win.h"
 #include "framework/CodePage.h"
 #include "protocol/ProgramMessages.h"
+#include "framework/HtmlDialog.h"
+#include "launcher/Plexo3Dlg_win.h"
 #include "support/BrowserTestSupport_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/NetTestSupport_win.h"
@@ -305,6 +307,64 @@ TEST_F(GameWindow, AGameProcessEndsByItselfWhenTheLaunchersWindowIsGone) {
     StartWithTab(game);
     EndProcess(L.Pid());
     EXPECT_TRUE(game.Ended(5000));
+}
+
+// A login that ends without a word (here it is killed) counts as a cancelled one: the first ends the
+// launcher, which would otherwise wait for ever as a disabled 1 x 1 window with its keyboard hook.
+TEST_F(GameWindow, AKilledFirstLoginEndsTheLauncher) {
+    StartLauncher();
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (page = FindNewLoginPage(Seen)) != nullptr; }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(L.Window()); })) << "the login is modal on it";
+    EndProcess(PidOf(page));
+    EXPECT_TRUE(L.WaitForEnd(20000));
+}
+
+// A process that ends with a modal window over the launcher cannot enable it again: a later login
+// killed, and the hall killed while its favourites dialog is open. The launcher enables itself and goes
+// on with its tab.
+TEST_F(GameWindow, AProcessKilledWithAWindowOverTheLauncherLeavesItEnabled) {
+    Game game;
+    StartWithTab(game);
+    ClickButton(L.OpenDropDown(), IDOK); // "是"
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (page = FindNewLoginPage(Seen)) != nullptr; }, 30000));
+    const DWORD login = PidOf(page);
+    Seen.insert(login);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(L.Window()); }));
+    EndProcess(login);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(L.Window()) != FALSE; }));
+
+    ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
+    Game hall;
+    ASSERT_TRUE(WaitForHall(hall));
+    ::PostMessageW(hall.Frame, WM_CHAR, 4, 0x00200001); // Ctrl+D
+    ASSERT_TRUE(WaitFor([&] { return FindTitled(hall.Pid, L"添加收藏") != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(L.Window()); }));
+    EndProcess(hall.Pid);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(L.Window()) != FALSE; }));
+    EXPECT_TRUE(L.Running());
+    EXPECT_EQ(FrameOf(game.Pid), game.Frame) << "the tab stays";
+}
+
+// The boss key hides the favourites dialog a tab opened over the launcher, in the tab's own process, and
+// brings it back as it was.
+TEST_F(GameWindow, TheBossKeyHidesAndRestoresATabsDialog) {
+    Game game;
+    StartWithTab(game);
+    ::PostMessageW(game.Frame, WM_CHAR, 4, 0x00200001); // Ctrl+D
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = FindTitled(game.Pid, L"添加收藏")) != nullptr; }));
+    const auto bossKey = [&] {
+        ::PostMessageW(L.Window(), CPlexo3Dlg::UM_HOTKEYPRESSED, CPlexo3Dlg::BossKeyAction, 0);
+    };
+    bossKey();
+    EXPECT_TRUE(WaitFor([&] { return !Shown(L.Window()) && !Shown(dialog); }));
+    bossKey();
+    EXPECT_TRUE(WaitFor([&] { return Shown(L.Window()) && Shown(dialog); }));
+    EXPECT_FALSE(::IsWindowEnabled(L.Window())) << "the dialog still holds the launcher";
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog) && ::IsWindowEnabled(L.Window()); }));
 }
 
 TEST_F(GameWindow, WithoutALauncherWindowTheHallEndsAtItsFirstWatch) {

@@ -11,6 +11,7 @@
 #include "app/Program_win.h"
 #include "framework/Handle.h"
 #include "skin/SkinImage_win.h"
+#include "protocol/ProgramMessages.h"
 #include "launcher/Plexo3Dlg_win.h"
 #include "support/LauncherTestSupport_win.h"
 #include "support/SkinTestSupport_win.h"
@@ -142,6 +143,18 @@ class LauncherOnScreen : public ::testing::Test {
         const POINT p = ClientToScreenPoint(L.Window(), x, y);
         ASSERT_TRUE(StartXdotool(L"mousemove " + std::to_wstring(p.x) + L" " + std::to_wstring(p.y) +
                                  (action.empty() ? L"" : L" " + action)));
+    }
+    // The pixels in the last 40 of the title's room of tab i that differ from the tab's normal image:
+    // text drawn there (tab i drawn normal: neither selected nor under the mouse).
+    int TextAtTitleEnd(int i) const {
+        UniqueBitmap strip(LoadSkinImage(Resources(), 140));
+        // Only asked for: painting now from here would wait for the children, a hung one among them.
+        ::RedrawWindow(L.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+        int differing = 0;
+        for (int y = 8; y < 22; ++y)
+            for (int x = 256; x < 296; ++x)
+                differing += ScreenPixel(x + 189 * i, y) != BitmapPixel(strip.get(), x - 120, y - 3);
+        return differing;
     }
     void Gallery(const std::wstring& name) const {
         if (!GalleryFolder().empty())
@@ -357,10 +370,83 @@ TEST_F(LauncherOnScreen, HotKeysHideRestoreMuteAndSwitch) {
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(Frames[1]); }));
 }
 
+// The boss key with the launcher's exit question open (here the one a closed login's close falls through
+// to) hides the question too, and brings it back as it was: still open, over the launcher, and answered
+// as usual; meanwhile the keys go on acting and the tab goes on getting its sound state.
+TEST_F(LauncherOnScreen, TheBossKeyHidesAndRestoresAnOpenQuestion) {
+    StartWithTabs(1);
+    ::PostMessageW(L.Window(), WM_SYSCOMMAND, SC_CLOSE, ProgramMadeMark);
+    std::wstring text;
+    const HWND box = L.WaitForBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"窗口即将关闭，确定要退出游戏？");
+    KeyTarget elsewhere;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(elsewhere.Focus());
+        ASSERT_TRUE(elsewhere.Key(L"F10", VK_F10));
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(L.Window()) && !::IsWindowVisible(box); }));
+        ASSERT_TRUE(elsewhere.Focus());
+        ASSERT_TRUE(StartXdotool(L"key F10"));
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(box); }));
+        EXPECT_FALSE(::IsWindowEnabled(L.Window())) << "the question still holds the launcher";
+    }
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(elsewhere.Key(L"ctrl+q", 'Q'));
+    EXPECT_FALSE(WaitForPeerLine(L"t0.log", L"sound 1").empty());
+    LauncherProcess::Answer(box, false);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box) && ::IsWindowEnabled(L.Window()); }));
+    EXPECT_TRUE(L.Running());
+}
+
+// A tab whose game stops taking messages while it has the keyboard: clicks on the strip, on the hung tab
+// itself and on the others, leave the launcher working; the hung tab is marked "(未响应)" in the strip;
+// the boss key still hides and restores; and closing it asks as usual and, as it cannot close, ends its
+// process.
+TEST_F(LauncherOnScreen, AHungTabNeverTakesTheLauncherWithIt) {
+    StartWithTabs(3);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(Frames[2], &pid);
+    const UniqueHandle hung(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+    ASSERT_TRUE(hung);
+    Mouse(L"click 1", 800, 12);
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == L.Window(); }));
+    Mouse(L"click 1", 400, 300); // into tab 2's game, which takes the keyboard
+    ASSERT_FALSE(WaitForPeerLine(L"t2.log", L"click").empty());
+    ASSERT_TRUE(HangPeer(Frames[2], L"t2.log", PeerHangUntilEnded));
+
+    Mouse(L"click 1", 120 + 189 + 60, 12); // tab 1
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(Frames[1]) && !::IsWindowVisible(Frames[0]); }));
+    Mouse(L"click 1", 120 + 2 * 189 + 60, 12); // the hung tab
+    Mouse(L"click 1", 120 + 60, 12);           // tab 0
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(Frames[0]) && !::IsWindowVisible(Frames[1]); }));
+    Mouse(L"", 800, 12); // off the strip
+    EXPECT_TRUE(WaitFor([&] { return TextAtTitleEnd(2) > 20; }, 20000)) << "the hung tab is marked";
+    EXPECT_EQ(TextAtTitleEnd(1), 0) << "the others are not";
+
+    KeyTarget elsewhere;
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(elsewhere.Key(L"F10", VK_F10));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(L.Window()); }));
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(StartXdotool(L"key F10"));
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(L.Window()) && ::IsWindowVisible(Frames[0]); }));
+
+    L.PostMouse(WM_MBUTTONUP, 120 + 2 * 189 + 60, 12);
+    std::wstring text;
+    HWND box = L.WaitForBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"确定要退出账号：s1服-1-player2 ?");
+    LauncherProcess::Answer(box, true);
+    const bool ended = ::WaitForSingleObject(hung.get(), 20000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(ended) << "the hung tab's process was ended";
+    if (!ended)
+        ::TerminateProcess(hung.get(), 0);
+}
+
 // The sound button pressed before the first tab: the first tick sends the flag and shows it.
 TEST_F(LauncherOnScreen, TheSoundButtonPressedBeforeTheFirstTickShowsMuted) {
-    ASSERT_TRUE(L.Start(L"titleonly", L"s1服-1-waiting", L"w.log"));
-    ASSERT_FALSE(WaitForPeerLine(L"w.log", L"end").empty());
+    ASSERT_TRUE(L.Start(L"waiting", L"s1服-1-waiting", L"w.log"));
+    ASSERT_EQ(WaitForPeerLine(L"w.log", L"copydata "), L"copydata 1");
     ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
     L.AddTab(L"s1服-1-甲", L"t0.log");
     ASSERT_NE(PeerFrame(L"t0.log"), nullptr);
@@ -390,10 +476,39 @@ TEST_F(LauncherOnScreen, TheSoundKeyMatchesWhenItArrivesWhileTheLauncherIsBusy) 
     EXPECT_FALSE(WaitForPeerLine(L"t0.log", L"sound 1").empty());
 }
 
+// A Ctrl release the hook never sees (Wine passes it on without the hook while the launcher is busy for
+// longer than the hook may take) leaves no Ctrl "held": F10 still hides the launcher, and Ctrl+Q still
+// mutes.
+TEST_F(LauncherOnScreen, AModifierReleaseTheHookMissedLeavesNoKeyHeld) {
+    StartWithTabs(1);
+    ASSERT_FALSE(WaitForPeerLine(L"t0.log", L"sound 0").empty());
+    KeyTarget elsewhere;
+    ASSERT_TRUE(elsewhere.Focus());
+    const auto ctrlDown = [] { return (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; };
+    const auto answers = [&] {
+        DWORD_PTR answer = 0;
+        return ::SendMessageTimeoutW(L.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 100, &answer) != 0;
+    };
+    ASSERT_TRUE(StartXdotool(L"keydown ctrl"));
+    ASSERT_TRUE(WaitFor(ctrlDown)); // the hook has seen it: the state follows the hook
+    ::PostMessageW(L.Window(), CPlexo3Dlg::TestBusyMessage, 5000, 0);
+    ASSERT_TRUE(WaitFor([&] { return !answers(); }));
+    ASSERT_TRUE(StartXdotool(L"keyup ctrl"));
+    ASSERT_TRUE(WaitFor([&] { return !ctrlDown(); }));
+    ASSERT_TRUE(WaitFor(answers, 20000));
+
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(elsewhere.Key(L"F10", VK_F10));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(L.Window()); })) << "F10 matched without Ctrl";
+    ASSERT_TRUE(elsewhere.Focus());
+    ASSERT_TRUE(elsewhere.Key(L"ctrl+q", 'Q'));
+    EXPECT_FALSE(WaitForPeerLine(L"t0.log", L"sound 1").empty());
+}
+
 TEST(LauncherHotKeys, DoNothingBeforeTheFirstTab) {
     LauncherProcess l;
-    ASSERT_TRUE(l.Start(L"titleonly", L"s1服-1-waiting", L"wait.log"));
-    ASSERT_FALSE(WaitForPeerLine(L"wait.log", L"end").empty());
+    ASSERT_TRUE(l.Start(L"waiting", L"s1服-1-waiting", L"wait.log"));
+    ASSERT_EQ(WaitForPeerLine(L"wait.log", L"copydata "), L"copydata 1");
     {
         KeyTarget target;
         ASSERT_TRUE(target.Focus());

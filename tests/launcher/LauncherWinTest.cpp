@@ -67,7 +67,7 @@ class Launcher : public ::testing::Test {
 };
 
 TEST_F(Launcher, StartsAsOnePixelAtTheOriginAndStartsTheFirstLoginWithTabNumberZero) {
-    ASSERT_TRUE(L.Start(L"titleonly", L"s1服-1-waiting", L"start.log"));
+    ASSERT_TRUE(L.Start(L"waiting", L"s1服-1-waiting", L"start.log"));
     const RECT r = WindowRect(L.Window());
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
@@ -82,8 +82,8 @@ TEST_F(Launcher, StartsAsOnePixelAtTheOriginAndStartsTheFirstLoginWithTabNumberZ
 }
 
 TEST_F(Launcher, TheHallRegisteringFirstAlsoMaximisesTheLauncher) {
-    ASSERT_TRUE(L.Start(L"titleonly", L"s1服-1-waiting", L"pre.log"));
-    ASSERT_FALSE(WaitForPeerLine(L"pre.log", L"end").empty());
+    ASSERT_TRUE(L.Start(L"waiting", L"s1服-1-waiting", L"pre.log"));
+    ASSERT_EQ(WaitForPeerLine(L"pre.log", L"copydata "), L"copydata 1");
     ::DeleteFileW((PeerFolder() + L"\\hall.log").c_str());
     ::PostMessageW(L.Window(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
     ASSERT_NE(PeerFrame(L"hall.log"), nullptr);
@@ -93,7 +93,16 @@ TEST_F(Launcher, TheHallRegisteringFirstAlsoMaximisesTheLauncher) {
 }
 
 TEST_F(Launcher, ACancelledFirstLoginEndsTheLauncher) {
-    ASSERT_TRUE(L.Start(L"cancel", L"", L"cancel.log"));
+    L.Start(L"cancel", L"", L"cancel.log"); // it may end before its window is seen
+    ASSERT_NE(L.Pid(), 0u);
+    EXPECT_TRUE(L.WaitForEnd());
+}
+
+// A first login whose process ends after its title and before its frame was cancelled too.
+TEST_F(Launcher, AFirstLoginThatEndsWithoutItsFrameEndsTheLauncher) {
+    L.Start(L"titleonly", L"s1服-1-lost", L"lost.log"); // it may end before its window is seen
+    ASSERT_NE(L.Pid(), 0u);
+    EXPECT_EQ(WaitForPeerLine(L"lost.log", L"copydata "), L"copydata 1");
     EXPECT_TRUE(L.WaitForEnd());
 }
 

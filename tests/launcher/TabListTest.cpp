@@ -45,6 +45,19 @@ TEST(TabList, ATitleWhoseFrameNeverCameShiftsNoLaterTab) {
     EXPECT_TRUE(tabs.AcceptTitle(L"lost")) << "a forgotten title may log in again";
 }
 
+TEST(TabList, ALoginThatEndedWithoutItsFrameTakesItsTitleAlong) {
+    TabList<int> tabs;
+    tabs.AcceptTitle(L"one");
+    tabs.Register(1);
+    tabs.AcceptTitle(L"gone");
+    tabs.DropWaitingTitle();
+    EXPECT_EQ(tabs.TitleCount(), 1);
+    EXPECT_TRUE(tabs.AcceptTitle(L"gone")) << "the account may log in again at once";
+    tabs.DropWaitingTitle();
+    tabs.DropWaitingTitle();
+    EXPECT_EQ(tabs.TitleAt(0), L"one") << "registered tabs keep theirs";
+}
+
 TEST(TabList, AFrameWithoutATitleShowsNoOtherAccount) {
     TabList<int> tabs;
     tabs.AcceptTitle(L"one");

@@ -7,12 +7,17 @@
 //   mode=cancel     the login is cancelled: SC_CLOSE/6021 to the launcher, then the end (also without
 //                   a file)
 //   mode=login      sends title= by WM_COPYDATA; on 0 as cancel, on 1 the frame registers
-//   mode=titleonly  sends the title and ends (a frame that never comes)
+//   mode=titleonly  sends the title and ends (a login whose process failed before its frame)
+//   mode=waiting    sends the title and waits, without a frame, until the launcher's window is gone
 //   mode=frameonly  the frame registers without a title
 //   log=<name>      the log file in the same folder (default "<pid>.log")
-// Like a game frame it passes Ctrl+Tab (the default switch key) on to the launcher.
+// Like a game frame it passes Ctrl+Tab (the default switch key) on to the launcher, and a click into it
+// takes the keyboard focus. Posted WM_APP + 0x50 (wParam milliseconds, 0 for as long as the launcher's
+// window exists, 0xFFFFFFFF until the process is ended) stops its thread taking messages, as a hung
+// game does.
 // The log's lines: "start <command line>", "copydata <reply>", "frame <handle>", "sound <w>",
-// "reload", "keydown <vk> <lParam>", "char <code> <lParam>", "forward <vk>", "close", "gone", "end".
+// "reload", "keydown <vk> <lParam>", "char <code> <lParam>", "click", "forward <vk>", "hang", "awake",
+// "close", "gone", "end".
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +28,10 @@ namespace {
 constexpr UINT UmGameWindowCreated = WM_USER + 2;
 constexpr UINT UmSoundState = WM_USER + 5;
 constexpr UINT UmReloadHotKeys = WM_USER + 7;
+// From a test: the frame's thread stops taking messages for wParam milliseconds (0: until the launcher's
+// window is gone; HangUntilEnded: until the process is ended), as a hung game does.
+constexpr UINT UmTestHang = WM_APP + 0x50;
+constexpr WPARAM HangUntilEnded = 0xFFFFFFFF;
 
 std::wstring Folder;
 std::wstring LogPath;
@@ -95,6 +104,11 @@ LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
             return 0;
         }
         break;
+    case WM_LBUTTONDOWN:
+        // A click into the game gives it the keyboard, as the game's own control takes it.
+        ::SetFocus(wnd);
+        Log(L"click");
+        return 0;
     case WM_KEYDOWN:
         Log(L"keydown " + std::to_wstring(w) + L" " + std::to_wstring(l));
         return 0;
@@ -111,6 +125,19 @@ LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
         }
         if (msg == UmReloadHotKeys) {
             Log(L"reload");
+            return 0;
+        }
+        if (msg == UmTestHang) {
+            Log(L"hang");
+            const DWORD start = ::GetTickCount();
+            const auto hung = [&] {
+                if (w == HangUntilEnded)
+                    return true;
+                return (w == 0 || ::GetTickCount() - start < w) && ::IsWindow(Launcher);
+            };
+            while (hung())
+                ::Sleep(50);
+            Log(L"awake");
             return 0;
         }
         break;
@@ -166,7 +193,7 @@ int Run() {
     if (what.empty())
         what = L"cancel";
     const std::wstring title = Value(control, L"title");
-    if (what == L"login" || what == L"titleonly") {
+    if (what == L"login" || what == L"titleonly" || what == L"waiting") {
         COPYDATASTRUCT data{};
         data.cbData = static_cast<DWORD>((title.size() + 1) * sizeof(wchar_t));
         data.lpData = const_cast<wchar_t*>(title.c_str());
@@ -177,6 +204,11 @@ int Run() {
         if (reply == 0)
             what = L"cancel";
         else if (what == L"titleonly") {
+            Log(L"end");
+            return 0;
+        } else if (what == L"waiting") {
+            while (::IsWindow(Launcher))
+                ::Sleep(100);
             Log(L"end");
             return 0;
         }

@@ -128,6 +128,10 @@ HWND PeerFrame(const std::wstring& log, DWORD timeoutMs) {
     return WindowFromHandleValue(static_cast<int32_t>(_wtoi(line.c_str() + 6)));
 }
 
+bool HangPeer(HWND frame, const std::wstring& log, WPARAM ms) {
+    return ::PostMessageW(frame, WM_APP + 0x50, ms, 0) && !WaitForPeerLine(log, L"hang").empty();
+}
+
 LauncherProcess::LauncherProcess() = default;
 
 // Ends the launcher as a user would (the tray menu's "退出", no question), so that its windows go the

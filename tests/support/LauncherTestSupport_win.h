@@ -14,8 +14,8 @@ namespace zarn::test {
 
 // The folder the stand-in game windows read their instructions from and write their logs to.
 std::wstring PeerFolder();
-// What the next "/newgm" stand-in does: "cancel", "login" (sends title), "titleonly", "frameonly";
-// its log goes to `log`.
+// What the next "/newgm" stand-in does: "cancel", "login" (sends title), "titleonly" (sends it and
+// ends), "waiting" (sends it and waits), "frameonly"; its log goes to `log`.
 void SetNextPeer(const std::wstring& mode, const std::wstring& title, const std::wstring& log);
 // The complete lines of a UTF-8 text file that may still be growing.
 std::vector<std::wstring> FileLines(const std::wstring& path);
@@ -27,6 +27,11 @@ std::wstring WaitForPeerLine(const std::wstring& log, const std::wstring& prefix
 size_t CountPeerLines(const std::wstring& log, const std::wstring& prefix);
 // The frame a stand-in announced (its "frame" line), or null.
 HWND PeerFrame(const std::wstring& log, DWORD timeoutMs = 20000);
+// Stops a stand-in frame's thread taking messages, as a hung game does, for `ms` milliseconds (0: until
+// the launcher's window is gone; PeerHangUntilEnded: until its process is ended); false when it did not
+// say it hangs.
+constexpr WPARAM PeerHangUntilEnded = 0xFFFFFFFF;
+bool HangPeer(HWND frame, const std::wstring& log, WPARAM ms);
 
 // Waits until pred() holds (checked every 20 ms); false on time-out.
 template <typename Pred> bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {

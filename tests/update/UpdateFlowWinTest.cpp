@@ -13,7 +13,9 @@
 #include "net/Http_win.h"
 #include "support/NetTestSupport_win.h"
 #include "support/WinTestSupport_win.h"
+#include "app/Plexo3App_win.h"
 #include "update/Md5.h"
+#include "update/PrgsDlg_win.h"
 #include "update/SelfUpdate_win.h"
 #include "update/VersionKey.h"
 
@@ -207,6 +209,37 @@ TEST_F(UpdateFlow, ANewProgramThatCannotStartGivesWayToTheOldOne) {
     EXPECT_EQ(LoggedPaths(LogStart, "/files/Zarn.exe").size(), 1u);
     EXPECT_TRUE(RestartedProgramReported()) << "the old program was started";
     ExpectProgramKept();
+}
+
+// The launcher menu's check runs on a thread that may outlive the launcher: it reads the published key
+// for the program it was given, posts its answer to the window while that is open, and writes nothing of
+// the application object, which the launcher's exit may be tearing down meanwhile.
+TEST_F(UpdateFlow, TheMenusCheckOnItsThreadAnswersItsWindowAndWritesNoApplicationText) {
+    CPlexo3App app;
+    HWND window =
+        ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    constexpr UINT Answer = WM_APP + 0x31;
+    auto answer = [&] {
+        MSG msg{};
+        const DWORD start = ::GetTickCount();
+        while (!::PeekMessageW(&msg, window, Answer, Answer, PM_REMOVE)) {
+            if (::GetTickCount() - start > 20000)
+                return -1;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_POSTMESSAGE);
+        }
+        return static_cast<int>(msg.wParam);
+    };
+    auto target = std::make_shared<PostTarget>(window);
+    Publish(NewBuildKey(), Download());
+    ASSERT_TRUE(StartUpdateCheck(target, Answer, Launcher));
+    EXPECT_EQ(answer(), 1);
+    Publish(AsciiUpper(VersionKey(Launcher)), Download());
+    ASSERT_TRUE(StartUpdateCheck(target, Answer, Launcher));
+    EXPECT_EQ(answer(), 0);
+    EXPECT_TRUE(app.Update.UpdateAddress.empty()) << "written by the check's thread";
+    EXPECT_TRUE(app.Update.UpdateKey.empty());
+    ::DestroyWindow(window);
 }
 
 } // namespace
