@@ -1,34 +1,29 @@
-// The launcher window: skin and caption controls, layout, the menu and the tray icon, the timer that
-// pushes the sound flag, the message filter and the closing paths. The tabs' operations are in
-// LauncherTabs_win.cpp, the strip's painting and mouse handling in TabStripPaint_win.cpp.
+// The launcher window: skin and caption controls, layout, the timer that pushes the sound flag, the
+// message filter and the window procedure. The tabs and accounts are in LauncherTabs_win.cpp, the menu
+// and tray in LauncherMenus_win.cpp, the hot keys in KeyboardHook_win.cpp and BossKey_win.cpp, the
+// strip in TabStripPaint_win.cpp, hung frames in FrameResponses_win.cpp.
 #include "launcher/Plexo3Dlg_win.h"
 
-#include <shellapi.h>
-
-#include "app/Program_win.h"
 #include "base/Product.h"
 #include "protocol/ProgramMessages.h"
-#include "testbuild/TestBuild.h"
 #include "framework/Gdi.h"
 #include "framework/PostTarget.h"
 #include "framework/WinApp.h"
-#include "launcher/LauncherMenu.h"
 #include "launcher/TabStrip.h"
 #include "protocol/GameArea.h"
 #include "settings/HeldModifiers_win.h"
 #include "skin/SkinRect_win.h"
-#include "skin/MessageBox_win.h"
 #include "skin/SkinImage_win.h"
-#include "update/CacheCleanup_win.h"
-#include "update/SelfUpdate_win.h"
+#include "testbuild/TestBuild.h"
+#include "testbuild/TestMessages.h"
 
 namespace zarn {
 
 CPlexo3Dlg* TheLauncher = nullptr;
-CDialog* CurrentModalDialog = nullptr;
 
 namespace {
 
+constexpr UINT IDD_PLEXO3_DIALOG = 102;
 enum ControlId : int { IdHide = 1001, IdSound = 1002, IdSystem = 1003, IdHall = 1004, IdAccountLink = 1005 };
 enum SkinImage : UINT {
     SkinId = 134,
@@ -46,8 +41,6 @@ enum SkinImage : UINT {
     HallId = 150,
     HallShownId = 151
 };
-// The update check's answer, posted from its thread: wParam 1 when the published key differs.
-constexpr UINT UM_UPDATECHECKED = WM_APP + 0x102;
 // Posted to itself by the set-up: start the first login.
 constexpr UINT UM_STARTLOGIN = WM_APP + 0x104;
 // Posted by the process watch: wParam, a process this launcher started, has ended.
@@ -201,164 +194,6 @@ bool CPlexo3Dlg::OnWindowPosChanging(WINDOWPOS& pos) {
     return true;
 }
 
-void CPlexo3Dlg::ToggleLauncherVisible() {
-    ReleaseInputFromHungFrames();
-    if (::IsWindowVisible(GetSafeHwnd())) {
-        // Everything of the program goes: a menu closes, the settings dialog ends as cancelled, the
-        // launcher's other windows (an open question, the drop-down) are put away as they are, and
-        // every game process puts away its own.
-        ::EndMenu();
-        if (CurrentModalDialog && CurrentModalDialog->GetSafeHwnd() &&
-            ::IsWindowVisible(CurrentModalDialog->GetSafeHwnd()))
-            CurrentModalDialog->EndDialog(IDCANCEL);
-        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
-        BossHidden.Hide(GetSafeHwnd());
-        for (HWND frame : Frames())
-            CForeignWnd(frame).PostMessage(UM_BOSSKEY, 1, 0);
-        return;
-    }
-    if (::IsIconic(GetSafeHwnd())) {
-        ::ShowWindow(GetSafeHwnd(), SW_RESTORE);
-    } else {
-        // Shown without painting at once: painting now would wait for every frame's thread, a hung one
-        // among them; each window paints when its own thread gets to it.
-        ::SetWindowPos(GetSafeHwnd(), nullptr, 0, 0, 0, 0,
-                       SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
-                           SWP_NOREDRAW | SWP_DEFERERASE);
-        ::RedrawWindow(GetSafeHwnd(), nullptr, nullptr,
-                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    }
-    const HWND restored = BossHidden.Restore();
-    for (HWND frame : Frames())
-        CForeignWnd(frame).PostMessage(UM_BOSSKEY, 0, 0);
-    BringWindowToFront();
-    // An open question of the launcher takes the keyboard back (the launcher is disabled under it).
-    if (restored && !::IsWindowEnabled(GetSafeHwnd()))
-        ::SetForegroundWindow(restored);
-}
-
-void CPlexo3Dlg::BringWindowToFront() {
-    HWND wnd = GetSafeHwnd();
-    const DWORD foregroundThread = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
-    const DWORD thisThread = ::GetCurrentThreadId();
-    const bool attach = foregroundThread != 0 && foregroundThread != thisThread &&
-                        ::AttachThreadInput(thisThread, foregroundThread, TRUE);
-    // Without erasing at once, which would wait for every frame's thread (see ToggleLauncherVisible).
-    ::SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_DEFERERASE);
-    ::SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_DEFERERASE);
-    ::SetForegroundWindow(wnd);
-    if (attach)
-        ::AttachThreadInput(thisThread, foregroundThread, FALSE);
-}
-
-void CPlexo3Dlg::ShowLauncherMenu(bool trayVariant) {
-    ReleaseInputFromHungFrames();
-    UniqueMenu menu(::CreatePopupMenu());
-    if (!menu)
-        return;
-    for (const LauncherMenuItem& item : LauncherMenuItems(trayVariant, BossKeyText())) {
-        if (item.Id == MenuSeparator)
-            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        else
-            ::AppendMenuW(menu.get(), MF_STRING, item.Id, item.Text.c_str());
-    }
-
-    POINT at{};
-    UINT flags = TPM_RETURNCMD;
-    if (trayVariant) {
-        ::SetForegroundWindow(GetSafeHwnd());
-        ::GetCursorPos(&at);
-        flags |= TPM_BOTTOMALIGN | TPM_RIGHTALIGN;
-    } else {
-        const RECT button = SystemButton.GetWindowRect();
-        at = POINT{button.left, button.bottom + 2};
-    }
-    const UINT_PTR chosen =
-        static_cast<UINT_PTR>(::TrackPopupMenu(menu.get(), flags, at.x, at.y, 0, GetSafeHwnd(), nullptr));
-    menu.reset();
-    RunMenuCommand(chosen);
-}
-
-void CPlexo3Dlg::RunMenuCommand(UINT_PTR id) {
-    switch (id) {
-    case MenuRefresh:
-        PostMessage(WM_KEYDOWN, VK_F5, ProgramMadeMark);
-        break;
-    case MenuToggle:
-        ToggleLauncherVisible();
-        break;
-    case MenuClearCache:
-        // The thread is not waited for: the message shows while it may still run.
-        if (HANDLE thread = ::CreateThread(nullptr, 0, CacheCleanupThread, nullptr, 0, nullptr))
-            ::CloseHandle(thread);
-        Ask(MB_OK, L"缓存清除完毕！");
-        break;
-    case MenuUpdate:
-        StartUpdateCheck();
-        break;
-    case MenuSettings:
-        RunSettingsDialog();
-        break;
-    case MenuExit:
-        ExitLauncher();
-        break;
-    default:
-        break; // the version item and no choice
-    }
-}
-
-// The forced check reads the update configuration from the network: it runs on a thread of its
-// own, so the tabs keep their sound and the window keeps painting, and posts its answer back. Its
-// thread writes nothing of this process: the update process started on a difference checks again.
-void CPlexo3Dlg::StartUpdateCheck() {
-    if (UpdateCheckTarget)
-        return; // one check at a time
-    UpdateCheckTarget = std::make_shared<PostTarget>(GetSafeHwnd());
-    if (!zarn::StartUpdateCheck(UpdateCheckTarget, UM_UPDATECHECKED, ProgramPath())) {
-        UpdateCheckTarget.reset();
-        OnUpdateChecked(false);
-    }
-}
-
-void CPlexo3Dlg::OnUpdateChecked(bool differs) {
-    UpdateCheckTarget.reset();
-    if (differs) {
-        StartUpdateProcess();
-        ExitLauncher();
-        return;
-    }
-    Ask(MB_OK, L"已经是最新版本，无需进行更新。");
-}
-
-void CPlexo3Dlg::StartUpdateProcess() {
-    StartedProcess started;
-    StartProcess(nullptr, L"\"" + ProgramPath() + L"\" /update", SW_SHOWNORMAL, IDLE_PRIORITY_CLASS, started);
-}
-
-void CPlexo3Dlg::SetTrayIcon(bool add) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V3_SIZE;
-    data.hWnd = GetSafeHwnd();
-    data.uID = 1;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = UM_TRAYNOTIFY;
-    data.hIcon = Icon;
-    lstrcpynW(data.szTip, product::Caption, ARRAYSIZE(data.szTip));
-    if (add) {
-        TrayIconAdded = ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
-    } else if (TrayIconAdded) {
-        ::Shell_NotifyIconW(NIM_DELETE, &data);
-        TrayIconAdded = false;
-    }
-}
-
-void CPlexo3Dlg::OnTrayNotify(LPARAM mouseMessage) {
-    if (mouseMessage == WM_LBUTTONUP)
-        ToggleLauncherVisible();
-    else if (mouseMessage == WM_RBUTTONUP)
-        PostMessage(UM_TRAYMENU, 0, 0);
-}
-
 void CPlexo3Dlg::OnTimer() {
     BroadcastSoundState(SoundMuted);
     CheckFramesAnswer();
@@ -374,19 +209,6 @@ void CPlexo3Dlg::OnTimer() {
         HallButton.SetImage(HallButtonState ? HallShownImage.get() : HallImage.get(), TRUE);
         HallButton.Invalidate();
     }
-}
-
-void CPlexo3Dlg::OpenAccountDialog() {
-    ReleaseInputFromHungFrames();
-    if (!AccountDialog.GetSafeHwnd() && !AccountDialog.Create(GetSafeHwnd()))
-        return;
-    const RECT link = AccountLink.GetWindowRect();
-    const RECT dialog = AccountDialog.GetWindowRect();
-    const int width = dialog.right - dialog.left;
-    ::SetWindowPos(AccountDialog.GetSafeHwnd(), nullptr, link.right - width, link.bottom, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER);
-    ::ShowWindow(AccountDialog.GetSafeHwnd(), SW_SHOW);
-    AccountDialog.Offer();
 }
 
 BOOL CPlexo3Dlg::PreTranslateMessage(MSG* msg) {
@@ -512,46 +334,43 @@ LRESULT CPlexo3Dlg::WindowProc(UINT msg, WPARAM w, LPARAM l) {
         if (PaintWithTabs(reinterpret_cast<HDC>(w)))
             return TRUE;
         break;
-    default:
-        break;
-    }
-    if (msg == UM_GAMEWINDOWCREATED)
+    case UM_GAMEWINDOWCREATED:
         return RegisterGameWindow(reinterpret_cast<HWND>(w), l != 0);
-    if (msg == UM_TRAYNOTIFY) {
+    case UM_TRAYNOTIFY:
         OnTrayNotify(l);
         return 0;
-    }
-    if (msg == UM_TRAYMENU) {
+    case UM_TRAYMENU:
         ShowLauncherMenu(true);
         return 0;
-    }
-    if (msg == UM_HOTKEYSCHANGED)
+    case UM_HOTKEYSCHANGED:
         return LoadHotKeys();
-    if (msg == UM_ADDACCOUNTCHOICE)
+    case UM_ADDACCOUNTCHOICE:
         return OnAddAccountChoice(w);
-    if (msg == UM_HOTKEYPRESSED) {
+    case UM_HOTKEYPRESSED:
         OnHotKeyPressed(w);
         return 0;
-    }
-    if (msg == UM_PROCESSENDED) {
+    case UM_PROCESSENDED:
         OnProcessEnded(static_cast<DWORD>(w));
         return 0;
-    }
-    if (msg == UM_STARTLOGIN) {
+    case UM_STARTLOGIN:
         StartGameWindowProcess();
         return 0;
-    }
-    if (msg == UM_UPDATECHECKED) {
+    case UM_UPDATECHECKED:
         OnUpdateChecked(w != 0);
         return 0;
+    case testbuild::LauncherBusyMessage:
+        if (testbuild::Enabled()) {
+            ::Sleep(static_cast<DWORD>(w < 5000 ? w : 5000));
+            return 0;
+        }
+        break;
+    default: {
+        LRESULT result = 0;
+        if (HandleStripMouse(msg, w, l, result)) // the strip's mouse messages
+            return result;
+        break;
     }
-    if (msg == TestBusyMessage && testbuild::Enabled()) {
-        ::Sleep(static_cast<DWORD>(w < 5000 ? w : 5000));
-        return 0;
     }
-    LRESULT result = 0;
-    if (HandleStripMouse(msg, w, l, result))
-        return result;
     return CDlgEx::WindowProc(msg, w, l);
 }
 

@@ -16,9 +16,9 @@
 #include "framework/Handle.h"
 #include "framework/HiddenWindows.h"
 #include "launcher/ProcessWatch_win.h"
-#include "protocol/HotKey.h"
 #include "launcher/TabList.h"
 #include "launcher/TabResponses.h"
+#include "protocol/HotKey.h"
 #include "skin/BtnEx_win.h"
 #include "skin/DlgEx_win.h"
 #include "skin/StaticEx_win.h"
@@ -28,76 +28,14 @@ namespace zarn {
 class CDialog;
 class PostTarget;
 
-inline constexpr UINT IDD_PLEXO3_DIALOG = 102;
-inline constexpr UINT LauncherTimerId = 3;
-inline constexpr UINT LauncherTimerMs = 400;
-
 class CPlexo3Dlg : public CDlgEx {
   public:
     CPlexo3Dlg();
     ~CPlexo3Dlg() override;
 
-    // The window actions the hot keys and the tray use.
-    void ToggleLauncherVisible();
-    void BringWindowToFront();
-    // The launcher menu: the system variant under button 1003, or the tray variant at the cursor.
-    void ShowLauncherMenu(bool trayVariant);
-    void SetTrayIcon(bool add);
-    // Starts "<program> /update" at idle priority; a failure is ignored.
-    void StartUpdateProcess();
-
-    // Tabs and the processes behind them.
-    void StartGameWindowProcess();
-    void StartGameHallProcess();
-    LRESULT RegisterGameWindow(HWND window, BOOL isHall);
-    BOOL OnAccountLoggedIn(const COPYDATASTRUCT* data);
-    LRESULT OnAddAccountChoice(WPARAM choice);
-    void OnGameHallButton();
-    void ShowTab(HWND window);
-    void SwitchToNextTab();
-    void CloseTab(int i);
-    void BroadcastSoundState(BOOL muted);
-    void ExitLauncher();
-    // Reads the three hot keys and tells the game windows to read theirs.
-    LRESULT LoadHotKeys();
-
-    HICON Icon = nullptr;  // shared resource icon, not destroyed
-    CBtnEx HideButton;     // 1001
-    CBtnEx SoundButton;    // 1002
-    CBtnEx SystemButton;   // 1003
-    CBtnEx HallButton;     // 1004
-    CStaticEx AccountLink; // 1005
-    BOOL SoundMuted = FALSE;
-    // The test build: how long each call of the keyboard hook took, in microseconds.
-    std::vector<float> HookMicroseconds;
-    BOOL HallButtonState = FALSE;
-    OSVERSIONINFOW OsVersion{};
-    HWND HallWindow = nullptr;
-    UniqueHandle PendingGameProcess;
-    // The hall process started last, until its frame registers.
-    UniqueHandle HallProcess;
-    // Every game-window process this launcher started, while it runs.
-    ProcessWatch Processes;
-    TabList<HWND> Tabs; // TabWindows and TabTitles, kept in step
-    CImageList TabImages;
-    CImageList CloseImages;
-    int CurrentTab = 0;
-    int HotTab = -1;
-    int HotCloseState = -1;
-    BOOL TooltipActive = FALSE;
-    CToolTipCtrl ToolTip;
-    BOOL MouseTracking = FALSE;
-    CAddAccDlg AccountDialog;
-    HotKey BossKey, SwitchKey, SoundKey;
-
     // The keyboard hook's decisions, posted to this window (wParam: the action).
     static constexpr UINT UM_HOTKEYPRESSED = WM_APP + 0x103;
-    // The test build only: keeps the launcher's thread busy for wParam milliseconds (at most 5000), so
-    // that a test can press hot keys while the hook's events pile up.
-    static constexpr UINT TestBusyMessage = WM_APP + 0x1B0;
     enum HotKeyAction : WPARAM { BossKeyAction = 1, SoundKeyAction = 2 };
-    // Runs a hot key's action; false for an unknown one.
-    bool OnHotKeyPressed(WPARAM action);
 
   protected:
     void DoDataExchange(DataExchange& exchange) override;
@@ -108,27 +46,70 @@ class CPlexo3Dlg : public CDlgEx {
     LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
 
   private:
+    // The update check's answer, posted from its thread: wParam 1 when the published key differs.
+    static constexpr UINT UM_UPDATECHECKED = WM_APP + 0x102;
+    static constexpr UINT LauncherTimerId = 3;
+    static constexpr UINT LauncherTimerMs = 400;
+
+    // The window and its caption controls (Plexo3Dlg_win.cpp).
     void SetupSkin();
     void CreateToolTip();
     void LoadTabImages(CImageList& list, UINT pngId);
     LRESULT OnSize(WPARAM type, LPARAM size);
     bool OnWindowPosChanging(WINDOWPOS& pos);
     void OnTimer();
-    void OnTrayNotify(LPARAM mouseMessage);
-    void OpenAccountDialog();
+    RECT GameAreaRect() const;
+    void MoveToGameArea(HWND window) const;
+
+    // The boss key (BossKey_win.cpp).
+    void ToggleLauncherVisible();
+    void BringWindowToFront();
+
+    // The keyboard hook and the hot keys (KeyboardHook_win.cpp).
+    static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM w, LPARAM l);
+    static void OnHookedKey(int code, WPARAM w, LPARAM l);
+    void InstallKeyboardHook();
+    void RemoveKeyboardHook();
+    // Runs a hot key's action; false for an unknown one.
+    bool OnHotKeyPressed(WPARAM action);
+    // Reads the three hot keys and tells the game windows to read theirs.
+    LRESULT LoadHotKeys();
+
+    // The launcher menu and the tray (LauncherMenus_win.cpp): the system variant under button 1003,
+    // or the tray variant at the cursor.
+    void ShowLauncherMenu(bool trayVariant);
     void RunMenuCommand(UINT_PTR id);
     void StartUpdateCheck();
+    void OnUpdateChecked(bool differs);
+    // Starts "<program> /update" at idle priority; a failure is ignored.
+    void StartUpdateProcess();
     void RunSettingsDialog();
     std::wstring BossKeyText() const;
-    void InstallKeyboardHook();
-    bool HandleStripMouse(UINT msg, WPARAM w, LPARAM l, LRESULT& result);
-    void OnUpdateChecked(bool differs);
+    void SetTrayIcon(bool add);
+    void OnTrayNotify(LPARAM mouseMessage);
+
+    // Tabs, accounts and the processes behind them (LauncherTabs_win.cpp).
+    std::wstring GameProgramPath() const;
+    void StartGameWindowProcess();
+    void StartGameHallProcess();
+    LRESULT RegisterGameWindow(HWND window, BOOL isHall);
+    BOOL OnAccountLoggedIn(const COPYDATASTRUCT* data);
+    void OpenAccountDialog();
+    LRESULT OnAddAccountChoice(WPARAM choice);
+    void OnGameHallButton();
+    void ShowTab(HWND window);
+    void SwitchToNextTab();
+    void CloseTab(int i);
+    void BroadcastSoundState(BOOL muted);
+    void ExitLauncher();
     bool OnLoginCancelled();
     void OnProcessEnded(DWORD pid);
     void EnableUnlessHeld(DWORD endedPid);
+    bool IsTabOrHall(HWND window) const;
+
+    // Whether the game frames (the tabs and the hall) answer (FrameResponses_win.cpp).
     // A message box of the launcher (caption "MirelCorvale"), once no hung frame holds the input.
     int Ask(UINT type, const std::wstring& text);
-    // Whether the game frames (the tabs and the hall) answer; see FrameResponses_win.cpp.
     std::vector<HWND> Frames() const;
     HWND FrameOfWindow(HWND window) const;
     void CheckFramesAnswer();
@@ -142,13 +123,11 @@ class CPlexo3Dlg : public CDlgEx {
     void WatchClosingTab(HWND tab);
     void EndTabsThatDidNotClose();
     static void CALLBACK FrameAnswered(HWND frame, UINT, ULONG_PTR, LRESULT);
-    RECT GameAreaRect() const;
-    void MoveToGameArea(HWND window) const;
-    bool IsTabOrHall(HWND window) const;
-    std::wstring GameProgramPath() const;
-    // Tab strip painting and mouse handling.
+
+    // Tab strip painting and mouse handling (TabStripPaint_win.cpp).
     BOOL PaintWithTabs(HDC dc);
     void DrawTabs(HDC dc);
+    bool HandleStripMouse(UINT msg, WPARAM w, LPARAM l, LRESULT& result);
     void OnStripHitTest(POINT screen, LRESULT baseHit);
     void PressTab(POINT client);
     bool ReleaseOnStrip(POINT client);
@@ -158,17 +137,48 @@ class CPlexo3Dlg : public CDlgEx {
     void InvalidateClose(int i);
     void InvalidateStripRect(const RECT& rect);
 
+    HICON Icon = nullptr;                                             // shared resource icon, not destroyed
+    CBtnEx HideButton;                                                // 1001
+    CBtnEx SoundButton;                                               // 1002
+    CBtnEx SystemButton;                                              // 1003
+    CBtnEx HallButton;                                                // 1004
+    CStaticEx AccountLink;                                            // 1005
     UniqueBitmap MinimizeImage, CloseImage;                           // read by the title buttons
     UniqueBitmap SoundOnImage, MutedImage, HallImage, HallShownImage; // buttons 1002 and 1004
-    UniqueFont TabFont;                                               // the strip's titles
-    int LastWidthSeen = 0;
+    BOOL SoundMuted = FALSE;
+    BOOL HallButtonState = FALSE;
     BOOL ShownSoundState = -1; // what button 1002 last showed: -1, neither, until the first tick sets it
+    OSVERSIONINFOW OsVersion{};
+    int LastWidthSeen = 0;
     bool TrayIconAdded = false;
     bool Exiting = false;
     bool Running = false; // a game window has registered: maximised, tray icon, timer
+
+    HWND HallWindow = nullptr;
+    UniqueHandle PendingGameProcess;
+    // The hall process started last, until its frame registers.
+    UniqueHandle HallProcess;
+    // Every game-window process this launcher started, while it runs.
+    ProcessWatch Processes;
+    TabList<HWND> Tabs; // TabWindows and TabTitles, kept in step
+    int CurrentTab = 0;
+    CAddAccDlg AccountDialog;
+    // The settings dialog while it runs modally from the launcher menu; null otherwise.
+    CDialog* ModalDialog = nullptr;
+
     UniqueHook KeyboardHook;
+    HotKey BossKey, SwitchKey, SoundKey;
+    HiddenWindows BossHidden; // the launcher's windows the boss key put away
+
+    CImageList TabImages;
+    CImageList CloseImages;
+    int HotTab = -1;
+    int HotCloseState = -1;
+    BOOL TooltipActive = FALSE;
+    CToolTipCtrl ToolTip;
+    BOOL MouseTracking = FALSE;
+
     TabResponses<HWND> Responses;
-    HiddenWindows BossHidden;           // the launcher's windows the boss key put away
     HWND LastFocus = nullptr;           // the focus when the launcher was last deactivated
     std::vector<DWORD> DetachedThreads; // frames' threads whose input was taken off the launcher's
     struct ClosingTab {
@@ -179,10 +189,9 @@ class CPlexo3Dlg : public CDlgEx {
     std::shared_ptr<PostTarget> UpdateCheckTarget; // where a running update check reports
 };
 
-// The one launcher window of this process (the keyboard hook uses it); null when there is none.
+// The one launcher window of this process (the keyboard hook and the frames' answers use it); null
+// when there is none.
 extern CPlexo3Dlg* TheLauncher;
-// The settings dialog while it runs modally from the launcher menu; null otherwise.
-extern CDialog* CurrentModalDialog;
 
 // Shows the launcher window modally; returns when it closes.
 void RunLauncherWindow();

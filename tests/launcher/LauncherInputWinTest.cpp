@@ -16,6 +16,7 @@
 #include "support/LauncherTestSupport_win.h"
 #include "support/SkinTestSupport_win.h"
 #include "support/Xdotool_win.h"
+#include "testbuild/TestMessages.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -466,7 +467,7 @@ TEST_F(LauncherOnScreen, TheSoundKeyMatchesWhenItArrivesWhileTheLauncherIsBusy) 
     ASSERT_FALSE(WaitForPeerLine(L"t0.log", L"sound 0").empty());
     KeyTarget elsewhere;
     ASSERT_TRUE(elsewhere.Focus());
-    ::PostMessageW(L.Window(), CPlexo3Dlg::TestBusyMessage, 1500, 0);
+    ::PostMessageW(L.Window(), testbuild::LauncherBusyMessage, 1500, 0);
     // Busy once a message sent to it gets no answer.
     ASSERT_TRUE(WaitFor([&] {
         DWORD_PTR answer = 0;
@@ -491,7 +492,7 @@ TEST_F(LauncherOnScreen, AModifierReleaseTheHookMissedLeavesNoKeyHeld) {
     };
     ASSERT_TRUE(StartXdotool(L"keydown ctrl"));
     ASSERT_TRUE(WaitFor(ctrlDown)); // the hook has seen it: the state follows the hook
-    ::PostMessageW(L.Window(), CPlexo3Dlg::TestBusyMessage, 5000, 0);
+    ::PostMessageW(L.Window(), testbuild::LauncherBusyMessage, 5000, 0);
     ASSERT_TRUE(WaitFor([&] { return !answers(); }));
     ASSERT_TRUE(StartXdotool(L"keyup ctrl"));
     ASSERT_TRUE(WaitFor([&] { return !ctrlDown(); }));
