@@ -442,7 +442,8 @@ TEST_F(GameWindow, CtrlDAndF5InTheFrame) {
                    MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
     EXPECT_TRUE(N.WaitFor(game.Pid, L"raised"));
     EXPECT_TRUE(WaitFor([&] { return Above(L.Window(), other); }));
-    EXPECT_FALSE(::GetWindowLongPtrW(L.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The raise goes topmost and back, each step queued to the launcher's thread: it ends not topmost.
+    EXPECT_TRUE(WaitFor([&] { return !(::GetWindowLongPtrW(L.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST); }));
     EXPECT_EQ(::GetForegroundWindow(), other);
     ::DestroyWindow(other);
     // F5 reloads; with the boss key on plain F5 only the program's own F5 (6021) does.
