@@ -266,6 +266,7 @@ quoted() { [ $# -eq 0 ] || printf '%q ' "$@"; }
 # prefix: its output goes to <arch>-suite.out, its counts to <arch>-suite.counts.
 start_suite_beside() { # i686|x86_64 <display>
   local arch=$1
+  rm -f "$ZARN_BUILD/$arch-suite.counts" # a suite that dies leaves none, never an earlier run's
   (
     export DISPLAY=$2 ZARN_PULSE_DIR="$ZARN_BUILD/pulse-$arch"
     PASSED=0 FAILED=0 SKIPPED=0 FAILURES=() SECOND_RUNS=()
