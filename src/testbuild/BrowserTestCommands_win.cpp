@@ -15,7 +15,7 @@
 namespace zarn::testbuild {
 namespace {
 
-// What a test asked of one host window: its kind, the commands not yet run, and the box to run when
+// What a test asked of one host window: its kind, the commands waiting to run, and the box to run when
 // it is destroyed.
 struct HostState {
     BrowserHostKind Kind = BrowserHostKind::PageDialog;
