@@ -120,6 +120,11 @@ class GameWindow : public ::testing::Test {
         for (DWORD pid : ProcessesOf(InstallFolder() + L"\\Zarn.exe"))
             if (pid != L.Pid())
                 EndProcess(pid);
+        // Without an HTML engine, Wine has a process that loads one start "control.exe appwiz.cpl
+        // install_gecko" and wait for it; when the test killed that process, the offer stays behind
+        // and holds the test's output open.
+        for (DWORD pid : ProcessesNamed(L"control.exe"))
+            EndProcess(pid);
         ::SetEnvironmentVariableW(L"ZARN_TEST_GAME_PROGRAM", SavedGameProgram.c_str());
         ::SetEnvironmentVariableW(L"ZARN_TEST_NOTES", nullptr);
     }
