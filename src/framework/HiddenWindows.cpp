@@ -3,6 +3,8 @@
 
 #include <cwchar>
 
+#include "framework/Wnd.h"
+
 namespace zarn {
 namespace {
 
@@ -13,9 +15,7 @@ struct Search {
 
 BOOL CALLBACK CollectOwnWindow(HWND wnd, LPARAM l) {
     auto* search = reinterpret_cast<Search*>(l);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid != ::GetCurrentProcessId() || wnd == search->Except || !::IsWindowVisible(wnd))
+    if (!IsWindowOfThisProcess(wnd) || wnd == search->Except || !::IsWindowVisible(wnd))
         return TRUE;
     wchar_t name[64] = {};
     ::GetClassNameW(wnd, name, 64);

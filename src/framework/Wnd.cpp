@@ -59,8 +59,13 @@ HWND NotifyingChild(UINT msg, LPARAM l) {
 } // namespace
 
 bool IsWindowOfThisProcess(HWND wnd) {
+    const DWORD pid = ProcessOfWindow(wnd);
+    return pid != 0 && pid == ::GetCurrentProcessId();
+}
+
+DWORD ProcessOfWindow(HWND wnd) {
     DWORD pid = 0;
-    return ::GetWindowThreadProcessId(wnd, &pid) != 0 && pid == ::GetCurrentProcessId();
+    return ::GetWindowThreadProcessId(wnd, &pid) != 0 ? pid : 0;
 }
 
 CWnd::~CWnd() {

@@ -28,6 +28,8 @@ inline UINT CommandCode(WPARAM w) {
 // True for a window that some thread of this process made; false for other processes' and for
 // values that name no window.
 bool IsWindowOfThisProcess(HWND wnd);
+// The process that made the window; 0 for no window.
+DWORD ProcessOfWindow(HWND wnd);
 
 class CWnd {
   public:

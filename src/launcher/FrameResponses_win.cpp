@@ -20,12 +20,6 @@ constexpr UINT FrameProbeMs = 500;
 // How long a closed tab has to close before its process is ended.
 constexpr DWORD TabCloseLimitMs = 5000;
 
-DWORD ProcessOfWindow(HWND window) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
 } // namespace
 
 std::vector<HWND> CPlexo3Dlg::Frames() const {
@@ -121,7 +115,12 @@ bool CPlexo3Dlg::MayRestoreFocus() {
 }
 
 void CPlexo3Dlg::EndFrameProcess(HWND frame) {
-    if (HANDLE process = Processes.Process(ProcessOfWindow(frame)))
+    EndStartedProcess(ProcessOfWindow(frame));
+}
+
+// Ends a process this launcher started and still watches; any other is left alone.
+void CPlexo3Dlg::EndStartedProcess(DWORD pid) {
+    if (HANDLE process = Processes.Process(pid))
         ::TerminateProcess(process, 0);
 }
 
@@ -139,8 +138,7 @@ void CPlexo3Dlg::EndTabsThatDidNotClose() {
             ++it;
             continue;
         }
-        if (HANDLE process = Processes.Process(it->Pid))
-            ::TerminateProcess(process, 0);
+        EndStartedProcess(it->Pid);
         it = Closing.erase(it);
     }
 }

@@ -125,8 +125,7 @@ BOOL CALLBACK FindModalOverLauncher(HWND wnd, LPARAM parameter) {
     auto* search = reinterpret_cast<ModalSearch*>(parameter);
     if (::GetWindow(wnd, GW_OWNER) != search->Launcher || wnd == search->DropDown)
         return TRUE;
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
+    const DWORD pid = ProcessOfWindow(wnd);
     if (pid == search->Ended)
         return TRUE;
     wchar_t className[16] = {};
@@ -149,12 +148,8 @@ void CPlexo3Dlg::EnableUnlessHeld(DWORD endedPid) {
 }
 
 bool CPlexo3Dlg::IsTabOrHall(HWND window) const {
-    if (window == HallWindow)
-        return true;
-    for (HWND tab : Tabs.TabWindows())
-        if (tab == window)
-            return true;
-    return false;
+    const std::vector<HWND> frames = Frames();
+    return std::find(frames.begin(), frames.end(), window) != frames.end();
 }
 
 // Only a frame of a process this launcher started and still waits for registers: the pending login's
@@ -164,10 +159,8 @@ bool CPlexo3Dlg::IsTabOrHall(HWND window) const {
 LRESULT CPlexo3Dlg::RegisterGameWindow(HWND window, BOOL) {
     if (!CForeignWnd(window).IsWindow() || IsTabOrHall(window))
         return 0;
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    const FrameKind kind =
-        ClassifyFrame(owner, ProcessIdOf(PendingGameProcess), ProcessIdOf(HallProcess), Tabs.Count());
+    const FrameKind kind = ClassifyFrame(ProcessOfWindow(window), ProcessIdOf(PendingGameProcess),
+                                         ProcessIdOf(HallProcess), Tabs.Count());
     if (kind == FrameKind::Refused)
         return 0;
     // The first registration, of a tab or of the hall, turns the 1 x 1 start window into the working

@@ -120,6 +120,7 @@ class CPlexo3Dlg : public CDlgEx {
     void ActivateTab(HWND tab);
     bool MayRestoreFocus();
     void EndFrameProcess(HWND frame);
+    void EndStartedProcess(DWORD pid);
     void WatchClosingTab(HWND tab);
     void EndTabsThatDidNotClose();
     static void CALLBACK FrameAnswered(HWND frame, UINT, ULONG_PTR, LRESULT);

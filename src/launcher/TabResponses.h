@@ -62,10 +62,9 @@ template <typename Window> class TabResponses {
         return news;
     }
     bool NotResponding(const Window& frame) const {
-        for (const Entry& e : Entries)
-            if (e.Frame == frame)
-                return e.NotResponding;
-        return false;
+        const auto e =
+            std::find_if(Entries.begin(), Entries.end(), [&](const Entry& x) { return x.Frame == frame; });
+        return e != Entries.end() && e->NotResponding;
     }
 
   private:
