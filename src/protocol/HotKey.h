@@ -26,14 +26,13 @@ class ModifierTracker {
         if (bit == 0)
             return;
         // A release also clears the generic code, which only the initial reading sets.
-        const unsigned generic = (bit & ShiftBits) ? 0x1 : (bit & CtrlBits) ? 0x8 : 0x40;
-        Held = down ? (Held | bit) : (Held & ~(bit | generic));
+        Held = down ? (Held | bit) : (Held & ~(bit | GenericBit(GroupOf(bit))));
     }
     // Whether the physical state denies a modifier followed as held: none of its codes is down.
     // isDown(virtualKey) reads the physical state.
     template <typename IsDown> bool Denied(IsDown isDown) const {
         for (const Group& g : Groups)
-            if ((Held & g.Bits) && !isDown(g.Generic) && !isDown(g.Left) && !isDown(g.Right))
+            if ((Held & g.Bits) && !isDown(g.Codes[0]) && !isDown(g.Codes[1]) && !isDown(g.Codes[2]))
                 return true;
         return false;
     }
@@ -42,7 +41,7 @@ class ModifierTracker {
     template <typename IsDown> void Resync(IsDown isDown) {
         Held = 0;
         for (const Group& g : Groups)
-            for (int vk : {g.Generic, g.Left, g.Right})
+            for (int vk : g.Codes)
                 if (isDown(vk))
                     Held |= BitOf(vk);
     }
@@ -51,47 +50,40 @@ class ModifierTracker {
     // Alt 1, Ctrl 2, Shift 4.
     int Mask() const {
         int mask = 0;
-        if (Held & CtrlBits)
-            mask |= 2;
-        if (Held & ShiftBits)
-            mask |= 4;
-        if (Held & AltBits)
-            mask |= 1;
+        for (const Group& g : Groups)
+            if (Held & g.Bits)
+                mask |= g.MaskBit;
         return mask;
     }
 
   private:
-    static constexpr unsigned ShiftBits = 0x7, CtrlBits = 0x38, AltBits = 0x1C0;
+    // Each modifier has three bits in Held, one for each of its codes: the generic one (which only a
+    // reading of the key state gives), left and right.
     struct Group {
         unsigned Bits;
-        int Generic, Left, Right;
+        int MaskBit;
+        int Codes[3]; // generic, left, right
     };
-    static constexpr Group Groups[] = {
-        {ShiftBits, 0x10, 0xA0, 0xA1}, {CtrlBits, 0x11, 0xA2, 0xA3}, {AltBits, 0x12, 0xA4, 0xA5}};
+    static constexpr Group Groups[] = {{0x7, 4, {0x10, 0xA0, 0xA1}},    // Shift
+                                       {0x38, 2, {0x11, 0xA2, 0xA3}},   // Ctrl
+                                       {0x1C0, 1, {0x12, 0xA4, 0xA5}}}; // Alt
     static unsigned BitOf(int vk) {
-        switch (vk) {
-        case 0x10:
-            return 0x1; // VK_SHIFT
-        case 0xA0:
-            return 0x2; // VK_LSHIFT
-        case 0xA1:
-            return 0x4; // VK_RSHIFT
-        case 0x11:
-            return 0x8; // VK_CONTROL
-        case 0xA2:
-            return 0x10; // VK_LCONTROL
-        case 0xA3:
-            return 0x20; // VK_RCONTROL
-        case 0x12:
-            return 0x40; // VK_MENU
-        case 0xA4:
-            return 0x80; // VK_LMENU
-        case 0xA5:
-            return 0x100; // VK_RMENU
-        default:
-            return 0;
-        }
+        unsigned bit = 1;
+        for (const Group& g : Groups)
+            for (int code : g.Codes) {
+                if (code == vk)
+                    return bit;
+                bit <<= 1;
+            }
+        return 0;
     }
+    static const Group& GroupOf(unsigned bit) {
+        for (const Group& g : Groups)
+            if (bit & g.Bits)
+                return g;
+        return Groups[0];
+    }
+    static unsigned GenericBit(const Group& g) { return g.Bits & (0u - g.Bits); }
     unsigned Held = 0;
 };
 
