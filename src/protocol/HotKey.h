@@ -1,8 +1,6 @@
 // A hot key in memory and the rule by which a key-down matches it. Portable.
 #pragma once
 
-#include <initializer_list>
-
 namespace zarn {
 
 // Virtual-key code and modifier mask (Alt 1, Ctrl 2, Shift 4). Both -1 until first read: no keystroke
