@@ -45,7 +45,6 @@ void NoteHookTimes(std::vector<float> times) {
 // processes, which can take long, and a slow hook is silently removed by the system). The modifiers
 // are those of the hook's own event stream, so a key that waited in a backlog is matched with the
 // modifiers held when it went down, not with those of the moment it is seen.
-// Decides on a key event and posts the action; returns at once, so the system never drops the hook.
 void CPlexo3Dlg::OnHookedKey(int code, WPARAM w, LPARAM l) {
     if (code != HC_ACTION || !l)
         return;
